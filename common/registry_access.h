@@ -1,0 +1,15 @@
+#pragma once
+// The registry operations both programs use. Every key path is relative to
+// HKEY_LOCAL_MACHINE; each call opens or creates its key, does one thing and
+// closes the key again. Reads and tests answer 1 or 0; writes and deletes
+// answer nothing, so a failure loses only that one value.
+#include <windows.h>
+
+int ReadRegistryValue(const char* keyPath, const char* valueName, void* buffer, DWORD bufferSize);
+void WriteRegistryDword(const char* keyPath, const char* valueName, DWORD value);
+void WriteRegistryBinary(const char* keyPath, const char* valueName, const void* data, DWORD length);
+void WriteRegistryString(const char* keyPath, const char* valueName, const char* text);
+int RegistryKeyExists(const char* keyPath);
+int EnumRegistrySubkey(DWORD index, char* name, DWORD nameSize, const char* parentPath);
+void DeleteRegistryValue(const char* keyPath, const char* valueName);
+void DeleteRegistryKey(const char* parentPath, const char* subkeyPath);

@@ -1,0 +1,51 @@
+#pragma once
+// A test's own HKEY_LOCAL_MACHINE: a scratch key under HKEY_CURRENT_USER that
+// the process sees as HKEY_LOCAL_MACHINE while the test runs, deleted after.
+// Also plain readers and writers of the registry that do not go through the
+// code under test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct RegistryValue {
+    DWORD type = REG_NONE;
+    std::string data;  // the raw bytes
+    bool operator==(const RegistryValue& other) const {
+        return type == other.type && data == other.data;
+    }
+};
+
+// REG_SZ as stored by a correct writer: the text and its NUL.
+RegistryValue SzValue(const std::string& text);
+RegistryValue DwordValue(DWORD value);
+RegistryValue BinaryValue(const std::string& bytes);
+
+// Readers and writers of HKEY_LOCAL_MACHINE (the sandbox's, during a test).
+bool KeyExists(const std::string& keyPath);
+std::optional<RegistryValue> GetValue(const std::string& keyPath, const std::string& valueName);
+void PutValue(const std::string& keyPath, const std::string& valueName, const RegistryValue& value);
+void PutKey(const std::string& keyPath);
+std::vector<std::string> SubkeyNames(const std::string& keyPath);
+std::vector<std::string> ValueNames(const std::string& keyPath);
+
+// For EXPECT_TRUE: the value is there with this type and these bytes.
+::testing::AssertionResult HasValue(const std::string& keyPath, const std::string& valueName,
+                                    const RegistryValue& expected);
+::testing::AssertionResult HasString(const std::string& keyPath, const std::string& valueName,
+                                     const std::string& text);
+
+// A rendering of a value for messages: REG_SZ "text", REG_DWORD 0x1, hex bytes.
+std::string Describe(const RegistryValue& value);
+
+class RegistrySandbox : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    std::string scratchPath_;
+};
