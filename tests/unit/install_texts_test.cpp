@@ -1,0 +1,35 @@
+// The Chinese texts must reach the window functions as Big5 bytes: decoded
+// with code page 950 they give exactly these characters.
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "install_texts.h"
+
+namespace {
+
+std::wstring FromBig5(const char* text) {
+    wchar_t wide[512];
+    const int length = MultiByteToWideChar(950, MB_ERR_INVALID_CHARS, text, -1, wide, 512);
+    return length > 0 ? std::wstring(wide, length - 1) : L"(not Big5)";
+}
+
+TEST(InstallTextsTest, ChineseTextsAreBig5OfTheExpectedCharacters) {
+    const InstallTexts& texts = InstallTextsFor(true);
+    EXPECT_EQ(FromBig5(texts.prompt), L"您確定要安裝 ORVA Varnel 顯示卡驅動程式嗎？");
+    EXPECT_EQ(FromBig5(texts.okButton), L"確定(&Y)");
+    EXPECT_EQ(FromBig5(texts.cancelButton), L"取消(&N)");
+    EXPECT_EQ(FromBig5(texts.rebootButton), L"確定(&Y)");
+    EXPECT_EQ(FromBig5(texts.copying), L"\t開始複製檔案...");
+    EXPECT_EQ(FromBig5(texts.registering), L"\t更新登錄資料...");
+    EXPECT_EQ(FromBig5(texts.complete),
+              L"\t          安裝完成.\n\n必須重新啟動電腦，以使 Varnel 正常工作。\n\n現在重新啟動電腦？");
+    // The same bytes as the Big5 encoding Windows itself gives.
+    char big5[64];
+    WideCharToMultiByte(950, 0, L"確定(&Y)", -1, big5, sizeof big5, nullptr, nullptr);
+    EXPECT_EQ(std::string(texts.okButton), std::string(big5));
+}
+
+}  // namespace
