@@ -1,1 +1,161 @@
-// Filled in by its own change.
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "install_dialog.h"
+#include "unique_handle.h"
+
+namespace {
+
+constexpr UINT kReportStyle = MB_OK | MB_ICONEXCLAMATION;
+constexpr ULONGLONG kTicksPerSecond = 10000000;  // FILETIME counts 100 ns
+// The bits a file can be given; the rest describe what it is.
+constexpr DWORD kSettableAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+struct LocalMemoryTraits {
+    using Type = HLOCAL;
+    static Type Empty() { return nullptr; }
+    static void Close(Type memory) { LocalFree(memory); }
+};
+using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
+
+// What the target takes over from the source: its attribute bits and its
+// times, kept to whole seconds.
+struct FileStatus {
+    DWORD attributes;
+    FILETIME creation;
+    FILETIME lastAccess;
+    FILETIME lastWrite;
+};
+
+FILETIME ToWholeSeconds(const FILETIME& time) {
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = time.dwLowDateTime;
+    ticks.HighPart = time.dwHighDateTime;
+    ticks.QuadPart -= ticks.QuadPart % kTicksPerSecond;
+    return {ticks.LowPart, ticks.HighPart};
+}
+
+bool IsSet(const FILETIME& time) {
+    return time.dwLowDateTime != 0 || time.dwHighDateTime != 0;
+}
+
+std::optional<FileStatus> ReadFileStatus(const char* path) {
+    WIN32_FIND_DATAA found;
+    UniqueFindHandle search(FindFirstFileA(path, &found));
+    if (!search) return std::nullopt;
+    FileStatus status;
+    status.attributes = found.dwFileAttributes & kSettableAttributes;
+    status.lastWrite = ToWholeSeconds(found.ftLastWriteTime);
+    // File systems without creation or access times report zero for them.
+    status.creation = IsSet(found.ftCreationTime) ? ToWholeSeconds(found.ftCreationTime) : status.lastWrite;
+    status.lastAccess =
+        IsSet(found.ftLastAccessTime) ? ToWholeSeconds(found.ftLastAccessTime) : status.lastWrite;
+    return status;
+}
+
+// Each of these answers ERROR_SUCCESS or the code of the first failure.
+
+DWORD CopyContents(HANDLE source, HANDLE target, char* buffer, DWORD bufferSize) {
+    DWORD remaining = GetFileSize(source, nullptr);
+    if (remaining == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return GetLastError();
+    while (remaining > 0) {
+        const DWORD chunk = remaining < bufferSize ? remaining : bufferSize;
+        DWORD count = 0;
+        if (!ReadFile(source, buffer, chunk, &count, nullptr)) return GetLastError();
+        // Nobody else can have the source open, so it cannot have shrunk.
+        if (count != chunk) return ERROR_HANDLE_EOF;
+        if (!WriteFile(target, buffer, chunk, &count, nullptr)) return GetLastError();
+        // A write that stores less than asked without failing means the disk is full.
+        if (count != chunk) return ERROR_DISK_FULL;
+        remaining -= chunk;
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD SetAttributes(const char* path, DWORD attributes) {
+    return SetFileAttributesA(path, attributes) ? ERROR_SUCCESS : GetLastError();
+}
+
+DWORD ApplyFileStatus(const char* path, const FileStatus& status) {
+    // A file with no bits set reports itself as "normal", and that is how it is set.
+    DWORD wanted = status.attributes & ~FILE_ATTRIBUTE_READONLY;
+    if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
+    const DWORD current = GetFileAttributesA(path);
+    if (current == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    const bool readOnly = (current & FILE_ATTRIBUTE_READONLY) != 0;
+    const bool differs = current != wanted;
+
+    // A read-only target must lose the flag before it can be opened for its times.
+    if (readOnly && differs) {
+        if (DWORD error = SetAttributes(path, wanted)) return error;
+    }
+    if (IsSet(status.lastWrite)) {
+        UniqueHandle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return GetLastError();
+        if (!SetFileTime(file.get(), &status.creation, &status.lastAccess, &status.lastWrite)) {
+            return GetLastError();
+        }
+        if (!CloseHandle(file.release())) return GetLastError();
+    }
+    if (!readOnly && differs) return SetAttributes(path, wanted);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool InstallDialog::CopyDriverFile(const char* sourcePath, const char* targetPath, DWORD bufferSize) {
+    // The system's own words for a failure; a code it has no text for shows nothing.
+    auto reportSystemError = [this](DWORD error) {
+        char* text = nullptr;
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, error,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+                       nullptr);
+        UniqueLocalMemory owner(text);
+        if (text != nullptr) ShowMessageBox(text, "", kReportStyle);
+    };
+
+    UniqueHandle source(CreateFileA(sourcePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!source) {
+        ShowMessageBox((std::string("Could not open the INPUT file : ") + sourcePath).c_str(),
+                       "File Open ERROR !", kReportStyle);
+        return false;
+    }
+    UniqueHandle target(CreateFileA(targetPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!target) {
+        ShowMessageBox((std::string("Could not WRITE the OUTPUT file : ") + targetPath +
+                        "\nFile maybe in use or read only.")
+                           .c_str(),
+                       "File Write ERROR !", kReportStyle);
+        return false;
+    }
+    // A buffer of no bytes would never move the copy on.
+    std::unique_ptr<char[]> buffer(bufferSize > 0 ? new (std::nothrow) char[bufferSize] : nullptr);
+    if (!buffer) {
+        ShowMessageBox("Could not allocate the copy buffer.", "", kReportStyle);
+        return false;
+    }
+    // Without the source's status the target keeps its own rather than made-up times.
+    const std::optional<FileStatus> status = ReadFileStatus(sourcePath);
+
+    if (DWORD error = CopyContents(source.get(), target.get(), buffer.get(), bufferSize)) {
+        reportSystemError(error);
+        return false;
+    }
+    if (!CloseHandle(target.release())) {
+        reportSystemError(GetLastError());
+        return false;
+    }
+    if (status) {
+        if (DWORD error = ApplyFileStatus(targetPath, *status)) {
+            reportSystemError(error);
+            return false;
+        }
+    }
+    return true;
+}
