@@ -1,0 +1,55 @@
+#pragma once
+// What a setup program may change on a machine: all of HKEY_LOCAL_MACHINE and
+// the Windows directory's own files with its INF, System and Help folders.
+// Captured before and after a run, compared, and put back afterwards so that
+// the next test starts from the same machine.
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "registry_sandbox.h"
+#include "temp_folder.h"
+
+struct FileState {
+    std::string content;  // every captured file is small enough to keep whole
+    DWORD attributes = 0;
+    bool folder = false;
+};
+
+struct MachineState {
+    // Key path (as the registry spells it) to its values by name.
+    std::map<std::string, std::map<std::string, RegistryValue>> keys;
+    // Path relative to the Windows directory to what it holds.
+    std::map<std::string, FileState> files;
+};
+
+using ValueRef = std::pair<std::string, std::string>;  // key path, value name
+
+struct MachineChanges {
+    std::set<std::string> addedKeys;
+    std::set<std::string> removedKeys;
+    std::map<ValueRef, RegistryValue> setValues;  // added or changed, with the new value
+    std::set<ValueRef> removedValues;
+    std::set<std::string> addedFiles;  // folders end in a backslash
+    std::set<std::string> changedFiles;
+    std::set<std::string> removedFiles;
+
+    bool empty() const;
+    // One line per change, sorted; for test messages and the demo's report.
+    std::vector<std::string> Describe() const;
+};
+
+// The Windows directory, ending in a backslash (C:\windows\ under Wine).
+std::string MachineWindowsDirectory();
+
+MachineState CaptureMachine();
+MachineChanges CompareMachines(const MachineState& before, const MachineState& after);
+// Undoes every change since `before` was captured.
+void RestoreMachine(const MachineState& before);
+
+// Keys compare without regard to case, as the registry does.
+std::string UpperCase(std::string text);

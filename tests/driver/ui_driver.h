@@ -1,0 +1,48 @@
+#pragma once
+// Drives a setup program's dialogs from another process, as a user would:
+// starts it in a given current folder, finds its dialog by caption, reads
+// and clicks controls by id, and reads and answers its message boxes.
+#include <windows.h>
+
+#include <string>
+
+class DrivenProgram {
+public:
+    // Starts `exePath` with `currentFolder` as its current directory.
+    DrivenProgram(const std::string& exePath, const std::string& currentFolder);
+    ~DrivenProgram();
+    DrivenProgram(const DrivenProgram&) = delete;
+    DrivenProgram& operator=(const DrivenProgram&) = delete;
+
+    bool started() const { return process_.hProcess != nullptr; }
+    DWORD processId() const { return process_.dwProcessId; }
+
+    // The program's top-level dialog with this caption, or null after the timeout.
+    HWND WaitForDialog(const char* caption, DWORD timeoutMs = 10000) const;
+    // A message box owned by `owner`, or null after the timeout.
+    HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000) const;
+    // Waits for the program to end; false on timeout.
+    bool WaitForExit(DWORD timeoutMs = 10000) const;
+    DWORD exitCode() const;
+    // Ends a program a failed test left running.
+    void Kill();
+
+private:
+    PROCESS_INFORMATION process_ = {};
+};
+
+// Controls of another process's dialog, by id.
+std::string ItemText(HWND dialog, int id);
+bool ItemVisible(HWND dialog, int id);
+bool ItemEnabled(HWND dialog, int id);
+RECT ItemRectInClient(HWND dialog, int id);
+std::string WindowCaption(HWND window);
+// Clicks a button the way a user's click reaches the dialog; posted, so that
+// a handler that opens its own message box does not block the driver.
+void ClickItem(HWND dialog, int id);
+// Control 0xFFFF of a message box is its text.
+std::string MessageBoxText(HWND box);
+// The ids of the visible buttons of a message box (IDOK, IDCANCEL, ...).
+std::string MessageBoxButtons(HWND box);
+// Waits until the control's text satisfies `contains` (a substring), or the timeout.
+bool WaitForItemText(HWND dialog, int id, const std::string& contains, DWORD timeoutMs = 10000);

@@ -1,0 +1,53 @@
+#include "e2e_fixture.h"
+
+#include <windows.h>
+
+const char* const kMediumFiles[20] = {
+    "Varnel.inf",   "nvarch16.dll", "nvarch32.dll", "nvcore.vxd",   "nvcpl.dll",
+    "nvcpl.hlp",    "nvdd32.dll",   "nvdisp.drv",   "nvmini.vxd",   "nvmini2.vxd",
+    "nvopengl.dll", "nvqtwk.dll",   "nvmode.dll",   "UnVarnel.exe", "TrayIcon.exe",
+    "vgartd.vxd",   "nvdesk32.dll", "nvdmcpl.dll",  "nvfsvm.exe",   "Varnel.inf",
+};
+
+std::string ShippedProgram(const char* name) {
+    // The build hands over a Unix folder; Wine's Z: drive is the Unix root.
+    std::string path = std::string("Z:") + VARNEL_SHIPPED_DIR + "/" + name;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string StandInContent(const std::string& sourceName) {
+    return "Stand-in for the driver file " + sourceName + " of the demo medium.\r\n";
+}
+
+void MakeMedium(const std::string& folder) {
+    for (const char* name : kMediumFiles) {
+        if (std::string(name) == "UnVarnel.exe") {
+            const std::string uninstaller = ReadFileBytes(UninstallerPath());
+            WriteFileBytes(folder + name, uninstaller.empty() ? StandInContent(name) : uninstaller);
+        } else {
+            WriteFileBytes(folder + name, StandInContent(name));
+        }
+    }
+}
+
+void EndToEndTest::SetUp() {
+    original = CaptureMachine();
+    MakeMedium(medium.path());
+}
+
+void EndToEndTest::TearDown() {
+    RestoreMachine(original);
+    const MachineChanges left = CompareMachines(original, CaptureMachine());
+    EXPECT_TRUE(left.empty()) << "not undone: " << ::testing::PrintToString(left.Describe());
+}
+
+void EndToEndTest::PlantBoard(const std::string& hardwareId, std::initializer_list<const char*> instances) {
+    const std::string key = "Enum\\PCI\\" + hardwareId;
+    PutKey(key);
+    for (const char* instance : instances) {
+        PutValue(key + "\\" + instance, "HardwareID", SzValue("PCI\\" + hardwareId));
+        PutValue(key + "\\" + instance, "Class", SzValue("DISPLAY"));
+    }
+}
