@@ -1,1 +1,175 @@
-// Filled in by its own change.
+#include "adapter_registration.h"
+
+#include <cstring>
+#include <iterator>
+#include <string>
+
+#include "display_modes.h"
+#include "install_dialog.h"
+#include "registry_access.h"
+#include "system_settings.h"
+
+namespace {
+
+// Fixed by the registry layout: "InfSection" texts and instance names are
+// read into buffers of this size, so longer ones do not count.
+constexpr int kTextBufferSize = 1024;
+
+constexpr char kDisplayClassRoot[] = "System\\CurrentControlSet\\Services\\Class\\Display\\";
+constexpr char kPciEnumKey[] = "Enum\\PCI\\";
+// Written for every board whatever instances Windows made; the uninstaller
+// finds the class key again through this one's "Driver".
+constexpr char kFixedInstance[] = "000800";
+
+struct ModelProfile {
+    AdapterModel model;
+    const char* boardName;
+    const char* infSection;
+    const char* matchingDeviceId;
+    int modeGroup;
+};
+
+// Model 5 is the device 0150 board and model 6 the 0110 one.
+constexpr ModelProfile kModelProfiles[] = {
+    {1, "ORVA Varnel Q2",      "Q2",     "PCI\\VEN_10DE&DEV_0028", 1},
+    {2, "ORVA Varnel Q2 Plus", "Q2PLUS", "PCI\\VEN_10DE&DEV_0029", 1},
+    {3, "ORVA Varnel Q5",      "Q5",     "PCI\\VEN_10DE&DEV_0100", 2},
+    {4, "ORVA Varnel Q5D",     "Q5D",    "PCI\\VEN_10DE&DEV_0101", 2},
+    {5, "ORVA Varnel Q6 Pro",  "Q6PRO",  "PCI\\VEN_10DE&DEV_0150", 2},
+    {6, "ORVA Varnel Q6 Lite", "Q6LITE", "PCI\\VEN_10DE&DEV_0110", 2},
+};
+
+struct NamedText {
+    const char* name;
+    const char* text;
+};
+
+struct KeyText {
+    const char* keyPath;
+    const char* name;
+    const char* text;
+};
+
+constexpr unsigned char kConfigFlags[4] = {0x00, 0x00, 0x00, 0x00};
+constexpr unsigned char kChipId[6] = {0x00, 0x40, 0x11, 0x20, 0x00, 0x00};
+
+// The DEFAULT subkey's texts, after its "CHIPID".
+constexpr NamedText kDefaultTexts[] = {
+    {"DDC",         "1"},
+    {"drv",         "nvdisp.drv"},
+    {"drv2",        "nvdisp.drv"},
+    {"minivdd",     "nvmini.vxd"},
+    {"minivdd2",    "nvmini2.vxd"},
+    {"Mode",        "16,640,480"},
+    {"RefreshRate", "-1"},
+    {"vdd",         "*vdd"},
+};
+
+// Machine-wide, yet written with every board: the OpenGL driver, the
+// keyboard repeat (the machine's branch, not the user's) and the AGP VxD.
+constexpr KeyText kDriverCompanions[] = {
+    {"Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT",       "nvopengl.dll"},
+    {"Control Panel\\Keyboard",                                    "KeyBoardSpeed", "31"},
+    {"Control Panel\\Keyboard",                                    "KeyBoardDelay", "0"},
+    {"System\\CurrentControlSet\\Services\\VxD\\VGARTD",           "StaticVxD",     "vgartd.vxd"},
+};
+
+const ModelProfile* ProfileFor(AdapterModel model) {
+    for (const ModelProfile& profile : kModelProfiles) {
+        if (profile.model == model) return &profile;
+    }
+    return nullptr;
+}
+
+// Always four digits: 7 is 0007 and 99 is 0099.
+std::string FourDigits(DisplayClassIndex index) {
+    const std::string digits = std::to_string(index);
+    return std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0') + digits;
+}
+
+void WriteTexts(const std::string& keyPath, const NamedText* texts, const NamedText* end) {
+    for (; texts != end; ++texts) WriteRegistryString(keyPath.c_str(), texts->name, texts->text);
+}
+
+void WriteInstanceValues(const std::string& instanceKey, const ModelProfile& profile,
+                         const std::string& driver) {
+    const NamedText texts[] = {
+        {"Class",      "DISPLAY"},
+        {"DeviceDesc", profile.boardName},
+        {"Driver",     driver.c_str()},
+        {"Mfg",        "ORVA"},
+    };
+    WriteTexts(instanceKey, std::begin(texts), std::end(texts));
+    WriteRegistryBinary(instanceKey.c_str(), "ConfigFlags", kConfigFlags, sizeof kConfigFlags);
+}
+
+void WriteClassValues(const std::string& classKey, const ModelProfile& profile) {
+    const NamedText texts[] = {
+        {"DriverDesc",       profile.boardName},
+        {"InfSection",       profile.infSection},
+        {"MatchingDeviceId", profile.matchingDeviceId},
+        {"DevLoader",        "*vdd"},
+        {"InfPath",          "VARNEL.INF"},
+        {"ProviderName",     "ORVA"},
+        {"Ver",              "4.0"},
+    };
+    WriteTexts(classKey, std::begin(texts), std::end(texts));
+
+    const std::string directDraw = classKey + "\\NVIDIA\\DirectDraw";
+    WriteRegistryDword(directDraw.c_str(), "OverlayMode", 1);
+    WriteRegistryDword(directDraw.c_str(), "OverlayColorControlEnable", 1);
+
+    const std::string defaults = classKey + "\\DEFAULT";
+    WriteRegistryBinary(defaults.c_str(), "CHIPID", kChipId, sizeof kChipId);
+    WriteTexts(defaults, std::begin(kDefaultTexts), std::end(kDefaultTexts));
+
+    const std::string handler = classKey + "\\shellex\\PropertySheetHandlers\\ORVA Varnel CPL Extension";
+    WriteRegistryString(handler.c_str(), "", kCplExtensionClsid);
+}
+
+}  // namespace
+
+std::string DisplayClassKey(DisplayClassIndex index) {
+    return kDisplayClassRoot + FourDigits(index);
+}
+
+DisplayClassIndex FindDisplayClassIndex(const char* infSectionTag) {
+    DisplayClassIndex lowestFree = kNoFreeDisplayClassIndex;
+    for (DisplayClassIndex index = 0; index < kDisplayClassKeyCount; ++index) {
+        const std::string key = DisplayClassKey(index);
+        if (RegistryKeyExists(key.c_str())) {
+            // An unreadable tag reads as the empty text: present, not matching.
+            char infSection[kTextBufferSize];
+            ReadRegistryValue(key.c_str(), "InfSection", infSection, sizeof infSection);
+            if (std::strcmp(infSection, infSectionTag) == 0) return index;
+        } else if (index < lowestFree) {
+            lowestFree = index;
+        }
+    }
+    return lowestFree;
+}
+
+void InstallDialog::RegisterDisplayAdapter(AdapterModel model, const char* adapterKeyName) {
+    const ModelProfile* profile = ProfileFor(model);
+    // Without a profile there is nothing to bind to; without a name the
+    // instance loop would walk Enum\PCI itself and stamp every other
+    // device's hardware key as this board.
+    if (profile == nullptr || adapterKeyName == nullptr || adapterKeyName[0] == '\0') return;
+
+    const DisplayClassIndex index = FindDisplayClassIndex(profile->infSection);
+    const std::string classKey = DisplayClassKey(index);
+    const std::string driver = "DISPLAY\\" + FourDigits(index);
+
+    const std::string hardwareKey = kPciEnumKey + std::string(adapterKeyName) + "\\";
+    char instance[kTextBufferSize];
+    for (DWORD n = 0; EnumRegistrySubkey(n, instance, sizeof instance, hardwareKey.c_str()); ++n)
+        WriteInstanceValues(hardwareKey + instance + "\\", *profile, driver);
+    WriteInstanceValues(hardwareKey + kFixedInstance, *profile, driver);
+
+    WriteClassValues(classKey, *profile);
+    WriteBaseModes(index);
+    for (const KeyText& entry : kDriverCompanions)
+        WriteRegistryString(entry.keyPath, entry.name, entry.text);
+    WriteGroupModes(index, profile->modeGroup);
+    WriteSystemSettings();
+}

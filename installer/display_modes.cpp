@@ -1,1 +1,84 @@
-// Filled in by its own change.
+#include "display_modes.h"
+
+#include <string>
+
+#include "registry_access.h"
+
+namespace {
+
+// One mode key: colour depth, resolution, and the refresh list of pass 1
+// and of pass 2 for mode groups 1 and 2; nullptr where the pass leaves the
+// key alone. The texts are the driver's own, blanks included.
+struct ModeEntry {
+    const char* depth;
+    const char* resolution;
+    const char* pass1;
+    const char* group1;
+    const char* group2;
+};
+
+constexpr ModeEntry kModeTable[] = {
+    {"8",  "640,480",   "60,70,72,75,85,100,120,140,144,150,170,200, 240", nullptr,                                      nullptr},
+    {"8",  "800,600",   "60,70,72,75,85,100,120,140,144,170,200, 240",     nullptr,                                      nullptr},
+    {"8",  "1024,768",  "60,70,72,75,85,100,120,140,144,150,170",          "60,70,72,75,85,100,120,140,144,150,170,200", "60,70,72,75,85,100,120,140,144,150,170,200,240"},
+    {"8",  "1152,864",  "60,70,72,75,85,100,120,140,144,150",              "60,70,72,75,85,100,120,140,144,150,170",     "60,70,72,75,85,100,120,140,144,150,170,200"},
+    {"8",  "1280,720",  nullptr,                                           "60,70,72,75,85,100,120,140,144,150",         "60,70,72,75,85,100,120,140,144,150,170"},
+    {"8",  "1280,960",  nullptr,                                           "60,70,72,75,85,100,120,140,144,150",         "60,70,72,75,85,100,120,140,144,150,170"},
+    {"8",  "1280,1024", "60,70,72,75,85,100,120",                          "60,70,72,75,85,100,120,140,144,150",         "60,70,72,75,85,100,120,140,144,150,170"},
+    {"8",  "1600,900",  nullptr,                                           "60,70,72,75,85,100,120",                     "60,70,72,75,85,100,120,140,144,150"},
+    {"8",  "1600,1200", "60,70,72,75,85",                                  "60,70,72,75,85,100",                         "60,70,72,75,85,100,120"},
+    {"8",  "1920,1080", "60,70,72,75,85",                                  "60,70,72,75,85,100",                         "60,70,72,75,85,100"},
+    {"8",  "1920,1200", "60,70,72,75",                                     "60,70,72,75,85",                             "60,70,72,75,85,100"},
+    {"8",  "1920,1440", nullptr,                                           "60,70,72,75",                                "60,70,72,75,85"},
+    {"8",  "2048,1536", nullptr,                                           "60",                                         "60,70,72,75"},
+    {"16", "640,480",   "60,70,72,75,85,100,120,140,144,150,170",          nullptr,                                      nullptr},
+    {"16", "800,600",   "60,70,72,75,85,100,120,140,144",                  nullptr,                                      nullptr},
+    {"16", "1024,768",  "60,70,72,75,85,100,120,140,144",                  nullptr,                                      nullptr},
+    {"16", "1152,864",  "60,70,72,75,85,100,120,140,144",                  nullptr,                                      nullptr},
+    {"16", "1280,720",  nullptr,                                           "60,70,72,75,85,100,120",                     "60,70,72,75,85,100,120,140,150"},
+    {"16", "1280,960",  nullptr,                                           "60,70,72,75,85,100,120",                     "60,70,72,75,85,100,120,140,150"},
+    {"16", "1280,1024", "60,70,72,75,85,100",                              nullptr,                                      nullptr},
+    {"16", "1600,900",  nullptr,                                           "60,70,72,75,85",                             "60,70,72,75,85,100,120"},
+    {"16", "1600,1200", "60,70,72,75",                                     nullptr,                                      nullptr},
+    {"16", "1920,1080", "60,70,72",                                        nullptr,                                      nullptr},
+    {"16", "1920,1200", "60",                                              nullptr,                                      nullptr},
+    {"16", "1920,1440", nullptr,                                           "60,70",                                      "60,70,75"},
+    {"16", "2048,1536", nullptr,                                           "60",                                         "60"},
+    {"32", "640,480",   "60,70,72,75,85,100,120,140,144,150",              nullptr,                                      nullptr},
+    {"32", "800,600",   "60,70,72,75,85,100,120,140,144",                  nullptr,                                      nullptr},
+    {"32", "1024,768",  "60,70,72,75,85,100,120,140,144",                  "60,70,72,75,85,100,120,140,144,150,170",     "60,70,72,75,85,100,120,140,144,150,170,200"},
+    {"32", "1152,864",  "60,70,72,75,85,100,120,140",                      "60,70,72,75,85,100,120,140,150",             "60,70,72,75,85,100,120,140,150,170"},
+    {"32", "1280,720",  nullptr,                                           "60,70,72,75,85,100,120",                     "60,70,72,75,85,100,120,140,150"},
+    {"32", "1280,960",  nullptr,                                           "60,70,72,75,85,100,120",                     "60,70,72,75,85,100,120,140,150"},
+    {"32", "1280,1024", "60,70,72,75,85,100",                              "60,70,72,75,85,100,120",                     "60,70,72,75,85,100,120,140,150"},
+    {"32", "1600,900",  nullptr,                                           "60,70,72,75,85",                             "60,70,72,75,85,100,120"},
+    {"32", "1600,1200", "60,70,72,75",                                     "60,70,72,75,85",                             "60,70,72,75,85,100"},
+    {"32", "1920,1080", "60,70,72",                                        "60,70,72,75",                                "60,70,72,75,85"},
+    {"32", "1920,1200", "60",                                              "60,70",                                      "60,70,72,75,85"},
+    {"32", "1920,1440", nullptr,                                           "60",                                         "60,70,75"},
+    {"32", "2048,1536", nullptr,                                           nullptr,                                      "60"},
+};
+
+std::string ModeKey(DisplayClassIndex index, const char* depth, const char* resolution) {
+    return DisplayClassKey(index) + "\\MODES\\" + depth + "\\" + resolution;
+}
+
+void WriteRefreshList(DisplayClassIndex index, const ModeEntry& entry, const char* refreshList) {
+    if (refreshList == nullptr) return;
+    WriteRegistryString(ModeKey(index, entry.depth, entry.resolution).c_str(), "", refreshList);
+}
+
+}  // namespace
+
+void WriteBaseModes(DisplayClassIndex index) {
+    const std::string vgaKey = ModeKey(index, "4", "640,480");
+    WriteRegistryString(vgaKey.c_str(), "drv", "vga.drv");
+    WriteRegistryString(vgaKey.c_str(), "vdd", "*vdd");
+    for (const ModeEntry& entry : kModeTable) WriteRefreshList(index, entry, entry.pass1);
+}
+
+void WriteGroupModes(DisplayClassIndex index, int modeGroup) {
+    if (modeGroup != 1 && modeGroup != 2) return;
+    for (const ModeEntry& entry : kModeTable)
+        WriteRefreshList(index, entry, modeGroup == 1 ? entry.group1 : entry.group2);
+}
