@@ -1,1 +1,180 @@
-// Filled in by its own change.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "install_dialog.h"
+#include "install_resources.h"
+#include "recording_install_dialog.h"
+#include "temp_folder.h"
+
+namespace {
+
+// Where each file of the medium is installed, relative to the Windows directory.
+struct ExpectedFile {
+    const char* source;
+    const char* target;
+};
+constexpr ExpectedFile kExpectedFiles[] = {
+    {"Varnel.inf",   "INF\\OTHER\\ORVAVarnel.inf"},
+    {"Varnel.inf",   "INF\\Varnel.inf"},
+    {"nvarch16.dll", "System\\nvarch16.dll"},
+    {"nvarch32.dll", "System\\nvarch32.dll"},
+    {"nvcore.vxd",   "System\\nvcore.vxd"},
+    {"nvcpl.dll",    "System\\nvcpl.dll"},
+    {"nvcpl.hlp",    "Help\\nvcpl.hlp"},
+    {"nvdd32.dll",   "System\\nvdd32.dll"},
+    {"nvdisp.drv",   "System\\nvdisp.drv"},
+    {"nvmini.vxd",   "System\\nvmini.vxd"},
+    {"nvmini2.vxd",  "System\\nvmini2.vxd"},
+    {"nvopengl.dll", "System\\nvopengl.dll"},
+    {"nvqtwk.dll",   "System\\nvqtwk.dll"},
+    {"nvmode.dll",   "System\\nvmode.dll"},
+    {"UnVarnel.exe", "System\\UnVarnel.exe"},
+    {"TrayIcon.exe", "System\\TrayIcon.exe"},
+    {"vgartd.vxd",   "System\\vgartd.vxd"},
+    {"nvdesk32.dll", "System\\nvdesk32.dll"},
+    {"nvdmcpl.dll",  "System\\nvdmcpl.dll"},
+    {"nvfsvm.exe",   "System\\nvfsvm.exe"},
+};
+constexpr int kFileCount = 20;
+
+// Records, with each message box, the progress bar's position at that moment.
+class ProgressWatchingDialog : public RecordingInstallDialog {
+public:
+    using RecordingInstallDialog::RecordingInstallDialog;
+
+    int ShowMessageBox(const char* text, const char* caption, UINT type) override {
+        HWND bar = GetDlgItem(Window(), IDC_PROGRESS);
+        positionAtBox.push_back(static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0)));
+        return RecordingInstallDialog::ShowMessageBox(text, caption, type);
+    }
+
+    std::vector<int> positionAtBox;
+};
+
+class DeployDriverFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"INF", "System", "Help"}) MakeFolder(windows_ / folder);
+        ASSERT_LT(windows_.path().size(), sizeof dialog_.windowsDirectory);
+
+        char current[MAX_PATH];
+        GetCurrentDirectoryA(sizeof current, current);
+        savedDirectory_ = current;
+        ASSERT_TRUE(SetCurrentDirectoryA(medium_.path().c_str()));
+
+        ASSERT_NE(dialog_.CreateModeless(), nullptr);
+        std::strcpy(dialog_.windowsDirectory, windows_.path().c_str());
+    }
+    void TearDown() override {
+        // Without a window manager Wine waits two seconds here for the
+        // dialog to be withdrawn.
+        if (dialog_.Window() != nullptr) DestroyWindow(dialog_.Window());
+        // The medium folder cannot go while it is the current directory.
+        SetCurrentDirectoryA(savedDirectory_.c_str());
+    }
+
+    HWND Bar() const { return GetDlgItem(dialog_.Window(), IDC_PROGRESS); }
+    int Position() const { return static_cast<int>(SendMessageA(Bar(), PBM_GETPOS, 0, 0)); }
+
+    // Every source file, named after its folder so the test can tell where a copy came from.
+    void PutMediumFiles(const std::string& folder, const std::string& tag, const char* leaveOut = nullptr) {
+        for (const ExpectedFile& file : kExpectedFiles) {
+            if (leaveOut == nullptr || std::strcmp(file.source, leaveOut) != 0) {
+                WriteFileBytes(folder + file.source, tag + file.source);
+            }
+        }
+    }
+    void PutDriverFolder(const std::string& tag) {
+        MakeFolder(medium_ / "Driver");
+        MakeFolder(medium_ / "Driver\\Win9X");
+        PutMediumFiles(medium_ / "Driver\\Win9X\\", tag);
+    }
+    void ExpectInstalledFrom(const std::string& tag) {
+        for (const ExpectedFile& file : kExpectedFiles) {
+            EXPECT_EQ(ReadFileBytes(windows_ / file.target), tag + file.source) << file.target;
+        }
+    }
+
+    TempFolder windows_;
+    TempFolder medium_;
+    AdapterTable adapters_{};
+    ProgressWatchingDialog dialog_{adapters_};
+    std::string savedDirectory_;
+};
+
+TEST_F(DeployDriverFilesTest, FilesBesideVarnelInfGoToTheirPlacesAndTheDriverFolderIsIgnored) {
+    PutMediumFiles(medium_.path(), "medium ");
+    PutDriverFolder("Win9X ");
+
+    dialog_.DeployDriverFiles();
+
+    ExpectInstalledFrom("medium ");
+    EXPECT_TRUE(dialog_.boxes.empty());
+    PBRANGE range{};
+    SendMessageA(Bar(), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    EXPECT_EQ(range.iLow, 0);
+    EXPECT_EQ(range.iHigh, kFileCount);
+    EXPECT_EQ(Position(), kFileCount);
+}
+
+TEST_F(DeployDriverFilesTest, WithoutVarnelInfBesideItEveryFileComesFromTheDriverFolder) {
+    PutMediumFiles(medium_.path(), "medium ", "Varnel.inf");
+    PutDriverFolder("Win9X ");
+
+    dialog_.DeployDriverFiles();
+
+    ExpectInstalledFrom("Win9X ");
+    EXPECT_TRUE(dialog_.boxes.empty());
+}
+
+TEST_F(DeployDriverFilesTest, MissingSourcesAreReportedInOrderWhileTheBarAdvances) {
+    dialog_.DeployDriverFiles();
+
+    ASSERT_EQ(dialog_.boxes.size(), static_cast<size_t>(kFileCount));
+    for (int i = 0; i < kFileCount; ++i) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_EQ(dialog_.boxes[i].text,
+                  std::string("Could not open the INPUT file : .\\Driver\\Win9X\\") + kExpectedFiles[i].source);
+        EXPECT_EQ(dialog_.boxes[i].caption, "File Open ERROR !");
+        EXPECT_EQ(dialog_.boxes[i].type, UINT{MB_OK | MB_ICONEXCLAMATION});
+        // Each failed entry before it has moved the bar on by one.
+        EXPECT_EQ(dialog_.positionAtBox[i], i);
+    }
+    EXPECT_EQ(Position(), kFileCount);
+    EXPECT_NE(GetFileAttributesA((windows_ / "INF\\OTHER").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(DeployDriverFilesTest, OneMissingSourceCostsOneBoxAndOneFile) {
+    PutMediumFiles(medium_.path(), "medium ", "nvcpl.hlp");
+
+    dialog_.DeployDriverFiles();
+
+    ASSERT_EQ(dialog_.boxes.size(), 1u);
+    EXPECT_EQ(dialog_.boxes[0].text, "Could not open the INPUT file : nvcpl.hlp");
+    EXPECT_EQ(dialog_.positionAtBox[0], 6);
+    EXPECT_FALSE(FileExists(windows_ / "Help\\nvcpl.hlp"));
+    int installed = 0;
+    for (const ExpectedFile& file : kExpectedFiles) installed += FileExists(windows_ / file.target) ? 1 : 0;
+    EXPECT_EQ(installed, kFileCount - 1);
+    EXPECT_EQ(Position(), kFileCount);
+}
+
+TEST_F(DeployDriverFilesTest, InstallingAgainReplacesEveryFile) {
+    PutMediumFiles(medium_.path(), "first ");
+    dialog_.DeployDriverFiles();
+    PutMediumFiles(medium_.path(), "second ");
+
+    dialog_.DeployDriverFiles();
+
+    ExpectInstalledFrom("second ");
+    EXPECT_TRUE(dialog_.boxes.empty());
+    EXPECT_EQ(Position(), kFileCount);
+}
+
+}  // namespace
