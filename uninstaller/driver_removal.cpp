@@ -1,0 +1,136 @@
+// The removal behind the uninstall dialog's OK: the driver files first, then
+// the registry entries of every detected board and of the machine.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "registry_access.h"
+#include "uninstall_dialog.h"
+
+namespace {
+
+// Relative to the Windows directory, deleted in this order. The last one is
+// this program's installed copy, which stays while it runs from there.
+constexpr const char* UninstallFileTable[] = {
+    "INF\\OTHER\\ORVAVarnel.inf",
+    "INF\\Varnel.inf",
+    "System\\nvarch16.dll",
+    "System\\nvarch32.dll",
+    "System\\nvcore.vxd",
+    "System\\nvcpl.dll",
+    "Help\\nvcpl.hlp",
+    "System\\nvdd32.dll",
+    "System\\nvdisp.drv",
+    "System\\nvmini.vxd",
+    "System\\nvmini2.vxd",
+    "System\\nvopengl.dll",
+    "System\\nvqtwk.dll",
+    "System\\nvmode.dll",
+    "System\\TrayIcon.exe",
+    "System\\vgartd.vxd",
+    "System\\UnVarnel.exe",
+};
+
+enum class Step { DeleteKey, DeleteValue, WriteString };
+
+// Whether the name is a path under the Windows directory: the OEM setup-file
+// bookkeeping names its value after the installed INF file's full path.
+enum class Name { AsIs, InWindowsDirectory };
+
+struct SystemEntryStep {
+    Step step;
+    const char* parentKey;
+    Name nameKind;
+    const char* name;  // the subkey or value name
+    const char* text;  // what a WriteString step writes
+};
+
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr char kOrvaKey[] = "Software\\ORVA";
+constexpr char kVxdKey[] = "System\\CurrentControlSet\\Services\\VxD";
+constexpr char kOpenGlKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kOemNameKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name";
+constexpr char kPropertySheetKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers";
+constexpr char kNvidiaKey[] = "Software\\NVIDIA Corporation\\Global\\System";
+constexpr char kDisplaySettingsKey[] = "Config\\0001\\Display\\Settings";
+constexpr char kClsidKey[] = "Software\\CLASSES\\CLSID";
+
+// In this order; a missing key or value makes its step do nothing.
+constexpr SystemEntryStep SystemEntrySteps[] = {
+    {Step::DeleteKey,   kUninstallKey,       Name::AsIs,               "ORVA Varnel",                            nullptr},
+    {Step::DeleteKey,   kOrvaKey,            Name::AsIs,               "Varnel",                                 nullptr},
+    {Step::DeleteKey,   kVxdKey,             Name::AsIs,               "NVCORE",                                 nullptr},
+    {Step::DeleteValue, kOpenGlKey,          Name::AsIs,               "RIVATNT",                                nullptr},
+    {Step::DeleteValue, kRunKey,             Name::AsIs,               "NVQuickTweak",                           nullptr},
+    {Step::DeleteValue, kRunKey,             Name::AsIs,               "NvColorInit",                            nullptr},
+    {Step::DeleteValue, kOemNameKey,         Name::InWindowsDirectory, "INF\\OTHER\\ORVAVarnel.INF",               nullptr},
+    {Step::DeleteKey,   kPropertySheetKey,   Name::AsIs,               "ORVA Varnel CPL Extension",              nullptr},
+    {Step::DeleteKey,   kVxdKey,             Name::AsIs,               "VGARTD",                                 nullptr},
+    {Step::DeleteValue, kRunKey,             Name::AsIs,               "DisplayTrayIcon",                        nullptr},
+    {Step::DeleteValue, kRunKey,             Name::AsIs,               "GraphicMax",                             nullptr},
+    {Step::DeleteValue, kNvidiaKey,          Name::AsIs,               "EnableVia4X",                            nullptr},
+    {Step::WriteString, kDisplaySettingsKey, Name::AsIs,               "BitsPerPixel",                           "4"},
+    {Step::WriteString, kDisplaySettingsKey, Name::AsIs,               "Resolution",                             "640,480"},
+    {Step::DeleteKey,   kClsidKey,           Name::AsIs,               "{67E0E3C0-3068-11D3-8BD1-00104B6F7516}", nullptr},
+};
+
+constexpr char kClassKey[] = "System\\CurrentControlSet\\Services\\Class";
+constexpr char kPciKey[] = "Enum\\PCI";
+// The device instance the installer fills for each board.
+constexpr char kInstanceKey[] = "000800";
+// The "Driver" value is read with this size, as the installer's readers do.
+constexpr DWORD kDriverValueSize = 128;
+
+// The installer names a board's class key "DISPLAY\" and four decimal digits,
+// in upper case. Anything else, including an empty value (which would address
+// the Class key itself) or a bare "DISPLAY", belongs to some other driver.
+bool IsDisplayClassKeyName(const char* driver) {
+    constexpr char kPrefix[] = "DISPLAY\\";
+    constexpr size_t kPrefixLength = sizeof kPrefix - 1;
+    if (std::strncmp(driver, kPrefix, kPrefixLength) != 0) return false;
+    const char* digits = driver + kPrefixLength;
+    for (int i = 0; i < 4; ++i)
+        if (digits[i] < '0' || digits[i] > '9') return false;
+    return digits[4] == '\0';
+}
+
+}  // namespace
+
+void UninstallDialog::DeleteDriverFiles() {
+    for (const char* relativePath : UninstallFileTable) {
+        const std::string path = std::string(windowsDirectory) + relativePath;
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (file == nullptr) continue;
+        std::fclose(file);
+        DeleteFileA(path.c_str());  // a refusal (read-only, in use) leaves the file, silently
+    }
+}
+
+void UninstallDialog::DeleteRegistryEntries() {
+    for (int i = 0; i < adapters_.count; ++i) {
+        const std::string keyName(adapters_.slots[i], strnlen(adapters_.slots[i], kAdapterKeyNameSize));
+        const std::string instance = keyName + "\\" + kInstanceKey;
+        char driver[kDriverValueSize];
+        ReadRegistryValue((std::string(kPciKey) + "\\" + instance).c_str(), "Driver", driver, sizeof driver);
+        if (IsDisplayClassKeyName(driver)) DeleteRegistryKey(kClassKey, driver);
+        DeleteRegistryKey(kPciKey, instance.c_str());
+    }
+    for (const SystemEntryStep& entry : SystemEntrySteps) {
+        const std::string name =
+            (entry.nameKind == Name::InWindowsDirectory ? std::string(windowsDirectory) : std::string()) +
+            entry.name;
+        switch (entry.step) {
+        case Step::DeleteKey:
+            DeleteRegistryKey(entry.parentKey, name.c_str());
+            break;
+        case Step::DeleteValue:
+            DeleteRegistryValue(entry.parentKey, name.c_str());
+            break;
+        case Step::WriteString:
+            WriteRegistryString(entry.parentKey, name.c_str(), entry.text);
+            break;
+        }
+    }
+}
