@@ -1,0 +1,321 @@
+// DeleteDriverFiles and DeleteRegistryEntries on the real (Wine) registry and
+// file system, each test with its own HKEY_LOCAL_MACHINE and a temporary
+// folder standing in for the Windows directory.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "recording_uninstall_dialog.h"
+#include "registry_sandbox.h"
+#include "temp_folder.h"
+
+namespace {
+
+constexpr char kClass[] = "System\\CurrentControlSet\\Services\\Class";
+constexpr char kBoardA[] = "Enum\\PCI\\VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1";
+constexpr char kBoardB[] = "Enum\\PCI\\VEN_10DE&DEV_0100&SUBSYS_10DE0001&REV_A1";
+constexpr char kOtherMakersBoard[] = "Enum\\PCI\\VEN_8086&DEV_7190&SUBSYS_00000000&REV_03";
+
+std::string ClassKey(const std::string& name) {
+    return std::string(kClass) + "\\" + name;
+}
+
+// Every key below `keyPath` ("" for the whole sandbox), as paths relative to it, sorted.
+std::vector<std::string> KeyTree(const std::string& keyPath) {
+    std::vector<std::string> tree;
+    for (const std::string& name : SubkeyNames(keyPath)) {
+        tree.push_back(name);
+        const std::string path = keyPath.empty() ? name : keyPath + "\\" + name;
+        for (const std::string& below : KeyTree(path)) tree.push_back(name + "\\" + below);
+    }
+    std::sort(tree.begin(), tree.end());
+    return tree;
+}
+
+// A display-class key as the installer leaves it, with subkeys two levels deep.
+void PlantClassKey(const std::string& name) {
+    PutValue(ClassKey(name), "InfSection", SzValue("NV4"));
+    PutValue(ClassKey(name) + "\\DEFAULT", "drv", SzValue("nvdisp.drv"));
+    PutValue(ClassKey(name) + "\\MODES\\16\\640,480", "", SzValue("60,75"));
+}
+
+void PlantClassKeys() {
+    PutValue(ClassKey("Display"), "", SzValue("Display adapters"));
+    for (const char* name : {"Display\\0000", "Display\\0001", "Display\\0002", "Display\\0003", "MEDIA\\0000"})
+        PlantClassKey(name);
+}
+
+void PlantInstance(const std::string& board, const std::string& instance, const std::string& driver) {
+    PutValue(board + "\\" + instance, "Driver", SzValue(driver));
+    PutValue(board + "\\" + instance, "Class", SzValue("DISPLAY"));
+}
+
+// The removal operations need no window: the boards are detected as the
+// dialog's opening does, without the dialog (a window costs seconds under Wine).
+class DriverRemovalTest : public RegistrySandbox {
+protected:
+    bool Prepare(const std::string& windowsFolder) {
+        DetectAdapters(adapters_);
+        return dialog_.UseWindowsDirectory(windowsFolder);
+    }
+
+    TempFolder windows_;
+    AdapterTable adapters_{};
+    RecordingUninstallDialog dialog_{adapters_};
+};
+
+// ---- the boards' class and instance keys ----
+
+TEST_F(DriverRemovalTest, EachBoardLosesTheClassKeyItsDriverNamesAndItsInstanceKey) {
+    PlantClassKeys();
+    PlantInstance(kBoardA, "000800", "DISPLAY\\0001");
+    PlantInstance(kBoardA, "000801", "DISPLAY\\0002");  // an earlier install's instance
+    PlantInstance(kBoardB, "000800", "DISPLAY\\0003");
+    PlantInstance(kOtherMakersBoard, "000800", "DISPLAY\\0000");  // never detected
+    ASSERT_TRUE(Prepare(windows_.path()));
+    ASSERT_EQ(adapters_.count, 2);
+
+    dialog_.DeleteRegistryEntries();
+
+    EXPECT_FALSE(KeyExists(ClassKey("Display\\0001")));
+    EXPECT_FALSE(KeyExists(ClassKey("Display\\0003")));
+    EXPECT_EQ(SubkeyNames(ClassKey("Display")), (std::vector<std::string>{"0000", "0002"}));
+    EXPECT_EQ(KeyTree(ClassKey("Display\\0000")),
+              (std::vector<std::string>{"DEFAULT", "MODES", "MODES\\16", "MODES\\16\\640,480"}));
+    EXPECT_TRUE(HasString(ClassKey("Display"), "", "Display adapters"));
+    EXPECT_TRUE(KeyExists(ClassKey("MEDIA\\0000\\MODES\\16\\640,480")));
+    EXPECT_EQ(SubkeyNames(kBoardA), std::vector<std::string>{"000801"});
+    EXPECT_TRUE(HasString(std::string(kBoardA) + "\\000801", "Driver", "DISPLAY\\0002"));
+    EXPECT_TRUE(KeyExists(kBoardB));
+    EXPECT_TRUE(SubkeyNames(kBoardB).empty());
+    EXPECT_TRUE(HasString(std::string(kOtherMakersBoard) + "\\000800", "Driver", "DISPLAY\\0000"));
+}
+
+TEST_F(DriverRemovalTest, AClassKeyGoneWithTheFirstBoardIsSimplyAbsentForTheSecond) {
+    PlantClassKeys();
+    PlantInstance(kBoardA, "000800", "DISPLAY\\0001");
+    PlantInstance(kBoardB, "000800", "DISPLAY\\0001");
+    ASSERT_TRUE(Prepare(windows_.path()));
+
+    dialog_.DeleteRegistryEntries();
+
+    EXPECT_EQ(SubkeyNames(ClassKey("Display")), (std::vector<std::string>{"0000", "0002", "0003"}));
+    EXPECT_TRUE(KeyExists(ClassKey("MEDIA\\0000")));
+    EXPECT_FALSE(KeyExists(std::string(kBoardA) + "\\000800"));
+    EXPECT_FALSE(KeyExists(std::string(kBoardB) + "\\000800"));
+}
+
+TEST_F(DriverRemovalTest, AMissingOrEmptyDriverValueDeletesNoClassKey) {
+    PlantClassKeys();
+    PutValue(std::string(kBoardA) + "\\000800", "Class", SzValue("DISPLAY"));  // no "Driver"
+    PlantInstance(kBoardB, "000800", "");
+    const std::vector<std::string> before = KeyTree(kClass);
+    ASSERT_TRUE(Prepare(windows_.path()));
+
+    dialog_.DeleteRegistryEntries();
+
+    EXPECT_EQ(KeyTree(kClass), before);
+    EXPECT_FALSE(KeyExists(std::string(kBoardA) + "\\000800"));
+    EXPECT_FALSE(KeyExists(std::string(kBoardB) + "\\000800"));
+}
+
+TEST_F(DriverRemovalTest, ADriverValueNotOfTheInstallersFormDeletesNoClassKey) {
+    // The installer writes DISPLAY\ and four digits, upper case. Anything
+    // else names some other driver's key, or a whole class, or a key below one.
+    const char* const forms[] = {
+        "DISPLAY",       "DISPLAY\\",       "MEDIA\\0000",  "DISPLAY\\0001\\MODES", "display\\0001",
+        "Display\\0001", "DISPLAY\\001",    "DISPLAY\\00011", "DISPLAY\\000A",      "DISPLAY\\0001 ",
+        "DISPLAY\\\\0001", "DISPLAY\\-001", "DISPLAY\\0001\\",
+    };
+    PlantClassKeys();
+    const std::vector<std::string> before = KeyTree(kClass);
+    PlantInstance(kBoardA, "000800", "");
+    ASSERT_TRUE(Prepare(windows_.path()));
+    for (const char* form : forms) {
+        SCOPED_TRACE(form);
+        PlantInstance(kBoardA, "000800", form);
+
+        dialog_.DeleteRegistryEntries();
+
+        EXPECT_EQ(KeyTree(kClass), before);
+        EXPECT_FALSE(KeyExists(std::string(kBoardA) + "\\000800"));
+    }
+}
+
+TEST_F(DriverRemovalTest, TheHighestClassNumberTheInstallerGivesIsTrusted) {
+    PlantClassKeys();
+    PlantClassKey("Display\\0099");
+    PlantInstance(kBoardA, "000800", "DISPLAY\\0099");
+    ASSERT_TRUE(Prepare(windows_.path()));
+
+    dialog_.DeleteRegistryEntries();
+
+    EXPECT_EQ(SubkeyNames(ClassKey("Display")), (std::vector<std::string>{"0000", "0001", "0002", "0003"}));
+}
+
+// ---- the machine-wide entries ----
+
+constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr char kVxd[] = "System\\CurrentControlSet\\Services\\VxD";
+constexpr char kOpenGl[] = "Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers";
+constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kOemName[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name";
+constexpr char kHandlers[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers";
+constexpr char kNvidia[] = "Software\\NVIDIA Corporation\\Global\\System";
+constexpr char kSettings[] = "Config\\0001\\Display\\Settings";
+constexpr char kClsid[] = "Software\\CLASSES\\CLSID";
+constexpr char kExtensionClsid[] = "{67E0E3C0-3068-11D3-8BD1-00104B6F7516}";
+
+std::string Under(const char* parent, const std::string& name) {
+    return std::string(parent) + "\\" + name;
+}
+
+TEST_F(DriverRemovalTest, MachineWideEntriesGoAndTheirNeighboursStay) {
+    // The product's entries, as an install leaves them and some it never wrote.
+    PutValue(Under(kUninstall, "ORVA Varnel"), "UninstallString", SzValue("D:\\WIN98\\System\\UnVarnel.exe"));
+    PutValue("Software\\ORVA\\Varnel\\Options", "Level", SzValue("1"));
+    PutValue(Under(kVxd, "NVCORE"), "StaticVxD", SzValue("nvcore.vxd"));
+    PutValue(Under(kVxd, "VGARTD"), "StaticVxD", SzValue("vgartd.vxd"));
+    PutValue(kOpenGl, "RIVATNT", SzValue("nvopengl.dll"));
+    for (const char* name : {"NVQuickTweak", "NvColorInit", "DisplayTrayIcon", "GraphicMax"})
+        PutValue(kRun, name, SzValue("x.exe"));
+    PutValue(kOemName, "D:\\WIN98\\INF\\OTHER\\ORVAVarnel.INF", SzValue("ORVA"));
+    PutValue(Under(kHandlers, "ORVA Varnel CPL Extension"), "", SzValue(kExtensionClsid));
+    PutValue(kNvidia, "EnableVia4X", BinaryValue(std::string(4, '\0')));
+    PutValue(kSettings, "BitsPerPixel", SzValue("16"));
+    PutValue(kSettings, "Resolution", SzValue("1024,768"));
+    PutValue(Under(kClsid, kExtensionClsid) + "\\InProcServer32", "", SzValue("nvcpl.dll"));
+    // Their neighbours.
+    PutValue(Under(kUninstall, "Other Program"), "UninstallString", SzValue("other.exe"));
+    PutValue("Software\\ORVA\\Tools", "Path", SzValue("C:\\ORVA"));
+    PutKey(Under(kVxd, "VNETSUP"));
+    PutValue(kOpenGl, "OTHERGL", SzValue("othergl.dll"));
+    PutValue(kRun, "SystemTray", SzValue("SysTray.Exe"));
+    PutValue(kOemName, "C:\\WINDOWS\\INF\\OTHER\\ORVAVarnel.INF", SzValue("ORVA"));
+    PutValue(kOemName, "D:\\WIN98\\INF\\OTHER\\Other.INF", SzValue("Other"));
+    PutKey(Under(kHandlers, "Other Extension"));
+    PutValue(kNvidia, "OtherSetting", DwordValue(1));
+    PutValue(kSettings, "fonts.fon", SzValue("vgasys.fon"));
+    PutKey(Under(kClsid, "{00000000-0000-0000-0000-000000000001}\\InProcServer32"));
+    PutValue("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath", SzValue("D:\\WIN98\\INF\\OTHER"));
+    ASSERT_TRUE(Prepare("D:\\WIN98\\"));
+
+    dialog_.DeleteRegistryEntries();
+
+    EXPECT_EQ(SubkeyNames(kUninstall), std::vector<std::string>{"Other Program"});
+    EXPECT_EQ(SubkeyNames("Software\\ORVA"), std::vector<std::string>{"Tools"});
+    EXPECT_EQ(SubkeyNames(kVxd), std::vector<std::string>{"VNETSUP"});
+    EXPECT_EQ(ValueNames(kOpenGl), std::vector<std::string>{"OTHERGL"});
+    EXPECT_EQ(ValueNames(kRun), std::vector<std::string>{"SystemTray"});
+    std::vector<std::string> oemNames = ValueNames(kOemName);
+    std::sort(oemNames.begin(), oemNames.end());
+    EXPECT_EQ(oemNames, (std::vector<std::string>{"C:\\WINDOWS\\INF\\OTHER\\ORVAVarnel.INF",
+                                                  "D:\\WIN98\\INF\\OTHER\\Other.INF"}));
+    EXPECT_EQ(SubkeyNames(kHandlers), std::vector<std::string>{"Other Extension"});
+    EXPECT_EQ(ValueNames(kNvidia), std::vector<std::string>{"OtherSetting"});
+    EXPECT_EQ(SubkeyNames(kClsid), std::vector<std::string>{"{00000000-0000-0000-0000-000000000001}"});
+    EXPECT_TRUE(HasString(kSettings, "BitsPerPixel", "4"));
+    EXPECT_TRUE(HasString(kSettings, "Resolution", "640,480"));
+    EXPECT_TRUE(HasString(kSettings, "fonts.fon", "vgasys.fon"));
+    EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath",
+                          "D:\\WIN98\\INF\\OTHER"));
+}
+
+TEST_F(DriverRemovalTest, OnAMachineNeverInstalledOnlyTheSettingsAreWritten) {
+    PutValue(kRun, "NvColorInit", SzValue("nvcolor.exe"));
+    PutValue(kRun, "SystemTray", SzValue("SysTray.Exe"));
+    const std::vector<std::string> before = KeyTree("");
+    ASSERT_TRUE(Prepare(windows_.path()));
+
+    dialog_.DeleteRegistryEntries();
+
+    EXPECT_EQ(ValueNames(kRun), std::vector<std::string>{"SystemTray"});
+    EXPECT_TRUE(HasString(kSettings, "BitsPerPixel", "4"));
+    EXPECT_TRUE(HasString(kSettings, "Resolution", "640,480"));
+    EXPECT_EQ(ValueNames(kSettings).size(), 2u);
+    // Deleting creates nothing: the only new keys are the settings' path.
+    std::vector<std::string> expected = before;
+    for (const char* key : {"Config", "Config\\0001", "Config\\0001\\Display", "Config\\0001\\Display\\Settings"})
+        expected.push_back(key);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(KeyTree(""), expected);
+}
+
+// ---- the driver files ----
+
+// The installed files the uninstaller removes, relative to the Windows directory.
+const char* const kRemovedFiles[] = {
+    "INF\\OTHER\\ORVAVarnel.inf", "INF\\Varnel.inf",     "System\\nvarch16.dll", "System\\nvarch32.dll",
+    "System\\nvcore.vxd",         "System\\nvcpl.dll",   "Help\\nvcpl.hlp",      "System\\nvdd32.dll",
+    "System\\nvdisp.drv",         "System\\nvmini.vxd",  "System\\nvmini2.vxd",  "System\\nvopengl.dll",
+    "System\\nvqtwk.dll",         "System\\nvmode.dll",  "System\\TrayIcon.exe", "System\\vgartd.vxd",
+    "System\\UnVarnel.exe",
+};
+// Installed too, but left in place; and files of other software.
+const char* const kKeptFiles[] = {
+    "System\\nvfsvm.exe", "System\\nvdesk32.dll", "System\\nvdmcpl.dll",
+    "System\\nvdisp.dll", "INF\\OTHER\\Other.inf",
+};
+
+class DriverFileRemovalTest : public DriverRemovalTest {
+protected:
+    void SetUp() override {
+        DriverRemovalTest::SetUp();
+        for (const char* folder : {"INF", "INF\\OTHER", "System"}) MakeFolder(windows_ / folder);
+        for (const char* file : kKeptFiles) WriteFileBytes(windows_ / file, file);
+    }
+    void ExpectKeptFilesUntouched() {
+        for (const char* file : kKeptFiles) EXPECT_EQ(ReadFileBytes(windows_ / file), file) << file;
+        EXPECT_TRUE(FileExists(windows_ / "INF\\OTHER"));
+    }
+};
+
+TEST_F(DriverFileRemovalTest, AllSeventeenInstalledFilesGo) {
+    MakeFolder(windows_ / "Help");
+    for (const char* file : kRemovedFiles) WriteFileBytes(windows_ / file, "driver");
+    ASSERT_TRUE(Prepare(windows_.path()));
+
+    dialog_.DeleteDriverFiles();
+
+    for (const char* file : kRemovedFiles) EXPECT_FALSE(FileExists(windows_ / file)) << file;
+    ExpectKeptFilesUntouched();
+}
+
+TEST_F(DriverFileRemovalTest, OnlyThePresentFilesAreDeletedAndNothingIsCreated) {
+    // No Help folder at all.
+    for (const char* file : {"INF\\Varnel.inf", "System\\nvdisp.drv", "System\\UnVarnel.exe"})
+        WriteFileBytes(windows_ / file, "driver");
+    ASSERT_TRUE(Prepare(windows_.path()));
+
+    dialog_.DeleteDriverFiles();
+
+    for (const char* file : kRemovedFiles) EXPECT_FALSE(FileExists(windows_ / file)) << file;
+    EXPECT_FALSE(FileExists(windows_ / "Help"));
+    ExpectKeptFilesUntouched();
+}
+
+TEST_F(DriverFileRemovalTest, AFileThatWillNotGoStaysAndTheRestStillGo) {
+    MakeFolder(windows_ / "Help");
+    for (const char* file : kRemovedFiles) WriteFileBytes(windows_ / file, "driver");
+    const std::string readOnly = windows_ / "System\\nvcore.vxd";
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    // Held open without sharing: it cannot even be opened for the test.
+    const std::string inUse = windows_ / "System\\nvdisp.drv";
+    HANDLE held = CreateFileA(inUse.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(Prepare(windows_.path()));
+
+    dialog_.DeleteDriverFiles();
+
+    CloseHandle(held);
+    EXPECT_EQ(ReadFileBytes(readOnly), "driver");
+    EXPECT_EQ(ReadFileBytes(inUse), "driver");
+    EXPECT_FALSE(FileExists(windows_ / "System\\vgartd.vxd"));
+    EXPECT_FALSE(FileExists(windows_ / "System\\UnVarnel.exe"));
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+}  // namespace
