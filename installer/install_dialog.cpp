@@ -24,10 +24,6 @@ BOOL InstallDialog::OnInitDialog() {
     return TRUE;  // the focus goes to OK, the first control
 }
 
-void InstallDialog::OnOK() {
-    RunInstallSequence();
-}
-
 bool InstallDialog::OnCommand(WORD id) {
     if (id != IDC_REBOOT) return false;
     RequestRestart();  // a refusal leaves the dialog in Done with both buttons usable

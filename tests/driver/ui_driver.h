@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class DrivenProgram {
 public:
@@ -16,6 +17,7 @@ public:
 
     bool started() const { return process_.hProcess != nullptr; }
     DWORD processId() const { return process_.dwProcessId; }
+    DWORD threadId() const { return process_.dwThreadId; }
 
     // The program's top-level dialog with this caption, or null after the timeout.
     HWND WaitForDialog(const char* caption, DWORD timeoutMs = 10000) const;
@@ -46,3 +48,24 @@ std::string MessageBoxText(HWND box);
 std::string MessageBoxButtons(HWND box);
 // Waits until the control's text satisfies `contains` (a substring), or the timeout.
 bool WaitForItemText(HWND dialog, int id, const std::string& contains, DWORD timeoutMs = 10000);
+
+// Records, from inside the program, the dialog's state at every new status
+// text and progress position (StateRecorder.dll, hooked into its thread).
+// Make it before the program starts: the program inherits where to write.
+class StateRecording {
+public:
+    explicit StateRecording(const std::string& logPath);
+    ~StateRecording();
+    StateRecording(const StateRecording&) = delete;
+    StateRecording& operator=(const StateRecording&) = delete;
+
+    // Hooks the program's dialog thread; call once its dialog is open.
+    bool Attach(const DrivenProgram& program);
+    // One line per recorded moment: status=...|ok=...|cancel=...|reboot=...|progress=shown,N
+    std::vector<std::string> Lines() const;
+
+private:
+    std::string logPath_;
+    HMODULE recorder_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
