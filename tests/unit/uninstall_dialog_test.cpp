@@ -133,15 +133,6 @@ TEST(UninstallTemplateTest, DialogAndControlsAreAsDesigned) {
     }
 }
 
-TEST(UninstallTemplateTest, ProgramIconHasBothSizes) {
-    for (int size : {32, 16}) {
-        HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128), IMAGE_ICON,
-                                                   size, size, LR_DEFAULTCOLOR));
-        EXPECT_NE(icon, nullptr) << size;
-        if (icon != nullptr) DestroyIcon(icon);
-    }
-}
-
 // ---- running the dialog ----
 
 std::string ItemText(HWND window, int id) {

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "language.h"
 #include "uninstall_texts.h"
 
 namespace {
@@ -30,24 +29,6 @@ TEST(UninstallTextsTest, ChineseTextsAreBig5OfTheExpectedCharacters) {
     WideCharToMultiByte(950, 0, L"您確定要移除 ORVA Varnel 顯示卡驅動程式嗎？", -1, big5, sizeof big5, nullptr,
                         nullptr);
     EXPECT_EQ(std::string(texts.prompt), std::string(big5));
-}
-
-TEST(UninstallTextsTest, EnglishTextsAreTheDialogsOwn) {
-    const UninstallTexts& texts = UninstallTextsFor(false);
-    EXPECT_STREQ(texts.prompt, "Do you really want to remove ORVA Varnel Display Drivers?");
-    EXPECT_STREQ(texts.okButton, "&OK");
-    EXPECT_STREQ(texts.cancelButton, "&Cancel");
-    EXPECT_STREQ(texts.complete, "\n\tDrivers uninstall complete !");
-    EXPECT_STREQ(texts.restartQuestion, "Need to reboot system.\nReboot Now ?");
-    EXPECT_STREQ(texts.restartCaption, "Uninstall complete");
-}
-
-TEST(UninstallTextsTest, OnlyChineseTaiwanSelectsChinese) {
-    EXPECT_TRUE(UseChineseFor(0x0404));
-    EXPECT_FALSE(UseChineseFor(0x0804));
-    EXPECT_FALSE(UseChineseFor(0x0C04));
-    EXPECT_FALSE(UseChineseFor(0x0409));
-    EXPECT_FALSE(UseChineseFor(0x0004));
 }
 
 }  // namespace
