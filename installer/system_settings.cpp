@@ -8,43 +8,50 @@
 
 namespace {
 
-// A value name or text that starts with "%s" is a path under the Windows
-// directory, which takes the place of the "%s".
-struct SettingText {
-    const char* keyPath;
+// What one row sets: a REG_SZ or REG_DWORD value under HKEY_LOCAL_MACHINE, or
+// a key in a section of the Windows directory's system.ini.
+enum class Setting { Text, Number, SystemIni };
+
+// A name or text that starts with "%s" is a path under the Windows
+// directory, which takes the place of the "%s". For a SystemIni row `place`
+// is the section.
+struct SystemSetting {
+    Setting setting;
+    const char* place;
     const char* name;
     const char* text;
+    DWORD number;
 };
 
-// Windows setup's bookkeeping of the OEM INF. "OtherDevicePath" is fixed
-// text whatever the Windows directory.
-constexpr SettingText kSetupEntries[] = {
-    {"Software\\Microsoft\\Windows\\CurrentVersion",                              "OtherDevicePath",             "C:\\WINDOWS\\INF\\OTHER"},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name", "%sINF\\OTHER\\ORVAVarnel.INF", "ORVAVarnel.INF"},
-};
-
+constexpr char kSetupInfKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name";
+constexpr char kDisplaySettingsKey[] = "Config\\0001\\Display\\Settings";
+constexpr char kCplClassKey[] = "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}";
+constexpr char kCplServerKey[] = "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}\\InProcServer32";
 constexpr char kDisplayCplHandlerKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers\\"
     "ORVA Varnel CPL Extension";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel";
 
-// The profile's display mode, the control-panel extension and its hook into
-// the Display control panel, and the tray program. Letter case as Windows
-// spells these keys: "CLASSES", and "Shellex" here against the class key's
-// "shellex".
-constexpr SettingText kShellEntries[] = {
-    {"Config\\0001\\Display\\Settings",                                                      "BitsPerPixel",    "16"},
-    {"Config\\0001\\Display\\Settings",                                                      "Resolution",      "640,480"},
-    {"Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}",                    "",                "ORVA Varnel CPL Extension"},
-    {"Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}\\InProcServer32",    "",                "%sSystem\\nvcpl.dll"},
-    {"Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}\\InProcServer32",    "ThreadingModel",  "Apartment"},
-    {kDisplayCplHandlerKey,                                                                  "",                kCplExtensionClsid},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run",                                    "DisplayTrayIcon", "%sSystem\\TrayIcon.exe"},
-};
-
-// The uninstaller is the copy the deployment put at SYSTEM\UnVarnel.exe.
-constexpr SettingText kUninstallEntries[] = {
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel", "DisplayName",     "ORVA Varnel Windows 9X / ME Display Drivers"},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel", "UninstallString", "%sSYSTEM\\UnVarnel.exe"},
+// In the order Windows setup expects them. "OtherDevicePath" must name the
+// folder the OEM INF was copied to, which moves with the Windows directory.
+// "CLASSES", and "Shellex" here against the class key's "shellex", are the
+// letter case Windows gives these keys.
+constexpr SystemSetting kSystemSettings[] = {
+    {Setting::Text,      "Software\\Microsoft\\Windows\\CurrentVersion",         "OtherDevicePath",             "%sINF\\OTHER",                                0},
+    {Setting::Text,      kSetupInfKey,                                           "%sINF\\OTHER\\ORVAVarnel.INF", "ORVAVarnel.INF",                              0},
+    // Keeps the memory manager off the video BIOS area.
+    {Setting::SystemIni, "386Enh",                                               "EMMExclude",                  "C000-CFFF,C000-CFFF",                         0},
+    {Setting::Text,      kDisplaySettingsKey,                                    "BitsPerPixel",                "16",                                          0},
+    {Setting::Text,      kDisplaySettingsKey,                                    "Resolution",                  "640,480",                                     0},
+    {Setting::Text,      kCplClassKey,                                           "",                            "ORVA Varnel CPL Extension",                   0},
+    {Setting::Text,      kCplServerKey,                                          "",                            "%sSystem\\nvcpl.dll",                         0},
+    {Setting::Text,      kCplServerKey,                                          "ThreadingModel",              "Apartment",                                   0},
+    {Setting::Text,      kDisplayCplHandlerKey,                                  "",                            kCplExtensionClsid,                            0},
+    {Setting::Text,      "Software\\Microsoft\\Windows\\CurrentVersion\\Run",    "DisplayTrayIcon",             "%sSystem\\TrayIcon.exe",                      0},
+    {Setting::Number,    "Software\\NVIDIA Corporation\\Global\\System",         "EnableVia4X",                 nullptr,                                       0},
+    {Setting::Text,      kUninstallKey,                                          "DisplayName",                 "ORVA Varnel Windows 9X / ME Display Drivers", 0},
+    // The copy the deployment put at SYSTEM\UnVarnel.exe.
+    {Setting::Text,      kUninstallKey,                                          "UninstallString",             "%sSYSTEM\\UnVarnel.exe",                      0},
 };
 
 std::string InWindowsDirectory(const char* text, const char* windowsDirectory) {
@@ -52,25 +59,25 @@ std::string InWindowsDirectory(const char* text, const char* windowsDirectory) {
     return text;
 }
 
-template <size_t N>
-void WriteSettings(const SettingText (&entries)[N], const char* windowsDirectory) {
-    for (const SettingText& entry : entries) {
-        WriteRegistryString(entry.keyPath, InWindowsDirectory(entry.name, windowsDirectory).c_str(),
-                            InWindowsDirectory(entry.text, windowsDirectory).c_str());
-    }
-}
-
 }  // namespace
 
 void InstallDialog::WriteSystemSettings() {
     if (!systemSettingsPending) return;
-    WriteSettings(kSetupEntries, windowsDirectory);
-    // Keeps the memory manager off the video BIOS area.
-    WritePrivateProfileStringA("386Enh", "EMMExclude", "C000-CFFF,C000-CFFF",
-                               InWindowsDirectory("%ssystem.ini", windowsDirectory).c_str());
-    WriteSettings(kShellEntries, windowsDirectory);
-    WriteRegistryDword("Software\\NVIDIA Corporation\\Global\\System", "EnableVia4X", 0);
-    WriteSettings(kUninstallEntries, windowsDirectory);
+    const std::string systemIni = InWindowsDirectory("%ssystem.ini", windowsDirectory);
+    for (const SystemSetting& row : kSystemSettings) {
+        switch (row.setting) {
+        case Setting::Text:
+            WriteRegistryString(row.place, InWindowsDirectory(row.name, windowsDirectory).c_str(),
+                                InWindowsDirectory(row.text, windowsDirectory).c_str());
+            break;
+        case Setting::Number:
+            WriteRegistryDword(row.place, row.name, row.number);
+            break;
+        case Setting::SystemIni:
+            WritePrivateProfileStringA(row.place, row.name, row.text, systemIni.c_str());
+            break;
+        }
+    }
     // Cleared whatever the writes did: a second board must not write them again.
     systemSettingsPending = false;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "recording_install_dialog.h"
@@ -15,16 +16,27 @@ const std::string kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersio
 const std::string kClsid = "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}";
 const std::string kUninstall = kCurrentVersion + "\\Uninstall\\ORVA Varnel";
 
+// Puts a file back as it was, or removes it if there was none.
+class FileRestorer {
+public:
+    explicit FileRestorer(std::string path)
+        : path_(std::move(path)), existed_(FileExists(path_)), bytes_(ReadFileBytes(path_)) {}
+    ~FileRestorer() {
+        if (existed_) WriteFileBytes(path_, bytes_);
+        else DeleteFileA(path_.c_str());
+    }
+
+private:
+    std::string path_;
+    bool existed_;
+    std::string bytes_;
+};
+
 class SystemSettingsTest : public RegistrySandbox {
 protected:
     void UseWindowsDirectory(const std::string& path) {
         ASSERT_LT(path.size(), sizeof dialog_.windowsDirectory);
         std::strcpy(dialog_.windowsDirectory, path.c_str());
-    }
-    std::string ProfileEntry(const std::string& file) {
-        char text[64];
-        GetPrivateProfileStringA("386Enh", "EMMExclude", "(none)", text, sizeof text, file.c_str());
-        return text;
     }
 
     AdapterTable adapters_{};
@@ -33,16 +45,21 @@ protected:
 
 TEST_F(SystemSettingsTest, WritesEveryEntryWithPathsUnderTheWindowsDirectory) {
     TempFolder windows;
-    WriteFileBytes(windows / "system.ini", "[386Enh]\r\nEMMExclude=A000-AFFF\r\ndevice=*vmm\r\n");
+    WriteFileBytes(windows / "system.ini",
+                   "[boot]\r\nshell=Explorer.exe\r\n"
+                   "[386Enh]\r\ndevice=*vmm\r\nEMMExclude=A000-AFFF\r\nPagingDrive=C:\r\n"
+                   "[drivers]\r\nwave=mmsystem.dll\r\n");
     UseWindowsDirectory(windows.path());
     dialog_.WriteSystemSettings();
 
     const std::string& w = windows.path();
-    EXPECT_TRUE(HasString(kCurrentVersion, "OtherDevicePath", "C:\\WINDOWS\\INF\\OTHER"));
+    EXPECT_TRUE(HasString(kCurrentVersion, "OtherDevicePath", w + "INF\\OTHER"));
     EXPECT_TRUE(HasString(kCurrentVersion + "\\Setup\\SetupX\\INF\\OEM Name", w + "INF\\OTHER\\ORVAVarnel.INF",
                           "ORVAVarnel.INF"));
-    EXPECT_EQ(ProfileEntry(w + "system.ini"), "C000-CFFF,C000-CFFF");
-    EXPECT_NE(ReadFileBytes(w + "system.ini").find("device=*vmm"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(w + "system.ini"),
+              "[boot]\r\nshell=Explorer.exe\r\n"
+              "[386Enh]\r\ndevice=*vmm\r\nEMMExclude=C000-CFFF,C000-CFFF\r\nPagingDrive=C:\r\n"
+              "[drivers]\r\nwave=mmsystem.dll\r\n");
     EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "16"));
     EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "Resolution", "640,480"));
     EXPECT_TRUE(HasString(kClsid, "", "ORVA Varnel CPL Extension"));
@@ -62,11 +79,26 @@ TEST_F(SystemSettingsTest, WritesEveryEntryWithPathsUnderTheWindowsDirectory) {
     EXPECT_FALSE(dialog_.systemSettingsPending);
 }
 
+TEST_F(SystemSettingsTest, SetupSearchPathFollowsTheWindowsDirectory) {
+    // C:\WINDOWS\ is the prefix's own Windows directory: its system.ini gets
+    // the line and is put back afterwards.
+    FileRestorer systemIni("C:\\WINDOWS\\system.ini");
+    for (const char* windows : {"C:\\WINDOWS\\", "D:\\WIN98\\"}) {
+        SCOPED_TRACE(windows);
+        RecordingInstallDialog dialog(adapters_);
+        std::strcpy(dialog.windowsDirectory, windows);
+        PutValue(kCurrentVersion, "OtherDevicePath", SzValue("C:\\WINDOWS\\INF;C:\\OEM"));
+        dialog.WriteSystemSettings();
+        EXPECT_TRUE(HasString(kCurrentVersion, "OtherDevicePath", std::string(windows) + "INF\\OTHER"));
+        EXPECT_TRUE(HasString(kCurrentVersion + "\\Setup\\SetupX\\INF\\OEM Name",
+                              std::string(windows) + "INF\\OTHER\\ORVAVarnel.INF", "ORVAVarnel.INF"));
+    }
+}
+
 TEST_F(SystemSettingsTest, OnlyTheFirstCallOfTheRunWrites) {
     UseWindowsDirectory("D:\\WIN98\\");  // no such drive: the system.ini line fails, the rest is written
     dialog_.WriteSystemSettings();
     EXPECT_FALSE(dialog_.systemSettingsPending);
-    EXPECT_TRUE(HasString(kCurrentVersion, "OtherDevicePath", "C:\\WINDOWS\\INF\\OTHER"));
     EXPECT_TRUE(HasString(kUninstall, "UninstallString", "D:\\WIN98\\SYSTEM\\UnVarnel.exe"));
 
     PutValue(kUninstall, "UninstallString", SzValue("changed"));
