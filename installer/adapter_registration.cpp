@@ -39,6 +39,17 @@ constexpr ModelProfile kModelProfiles[] = {
     {6, "ORVA Varnel Q6 Lite", "Q6LITE", "PCI\\VEN_10DE&DEV_0110", 2},
 };
 
+// A missing or doubled row would leave a board unregistered or bound to the
+// wrong model's tag.
+constexpr bool ProfilesFollowModelNumbers() {
+    AdapterModel expected = 1;
+    for (const ModelProfile& profile : kModelProfiles) {
+        if (profile.model != expected++) return false;
+    }
+    return expected == 7;
+}
+static_assert(ProfilesFollowModelNumbers(), "one profile per model 1 to 6, in model order");
+
 struct NamedText {
     const char* name;
     const char* text;

@@ -59,6 +59,21 @@ constexpr ModeEntry kModeTable[] = {
     {"32", "2048,1536", nullptr,                                           nullptr,                                      "60"},
 };
 
+// Rows a pass writes; with `pass` the group's column, the keys a board of
+// that group ends with.
+constexpr int CountRows(const char* ModeEntry::*column, const char* ModeEntry::*pass = nullptr) {
+    int count = 0;
+    for (const ModeEntry& entry : kModeTable) {
+        if (entry.*column != nullptr || (pass != nullptr && entry.*pass != nullptr)) ++count;
+    }
+    return count;
+}
+static_assert(CountRows(&ModeEntry::pass1) == 24, "pass 1 has 24 rows");
+static_assert(CountRows(&ModeEntry::group1) == 26, "pass 2 has 26 rows for group 1");
+static_assert(CountRows(&ModeEntry::group2) == 27, "pass 2 has 27 rows for group 2");
+static_assert(CountRows(&ModeEntry::group1, &ModeEntry::pass1) == 38, "a group-1 board has 38 refresh lists");
+static_assert(CountRows(&ModeEntry::group2, &ModeEntry::pass1) == 39, "a group-2 board has 39 refresh lists");
+
 std::string ModeKey(DisplayClassIndex index, const char* depth, const char* resolution) {
     return DisplayClassKey(index) + "\\MODES\\" + depth + "\\" + resolution;
 }
