@@ -30,19 +30,23 @@ std::string Control(HWND dialog, int id) {
     return state;
 }
 
-void Record(HWND dialog) {
+void Append(const std::string& line) {
     char path[MAX_PATH];
     if (!GetEnvironmentVariableA("VARNEL_STATE_LOG", path, sizeof path)) return;
+    if (FILE* log = std::fopen(path, "ab")) {
+        std::fwrite(line.data(), 1, line.size(), log);
+        std::fclose(log);
+    }
+}
+
+void Record(HWND dialog) {
     char text[1024] = {};
     GetDlgItemTextA(dialog, 1001, text, sizeof text);
     const LRESULT position = SendDlgItemMessageA(dialog, 1000, PBM_GETPOS, 0, 0);
     std::string line = "status=" + Escaped(text) + "|ok=" + Control(dialog, IDOK) +
                        "|cancel=" + Control(dialog, IDCANCEL) + "|reboot=" + Control(dialog, 1002) +
                        "|progress=" + Control(dialog, 1000) + "," + std::to_string(position) + "\n";
-    if (FILE* log = std::fopen(path, "ab")) {
-        std::fwrite(line.data(), 1, line.size(), log);
-        std::fclose(log);
-    }
+    Append(line);
 }
 
 }  // namespace
@@ -53,6 +57,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK RecordState(int code, WPARAM w
         const int id = GetDlgCtrlID(call->hwnd);
         if ((call->message == WM_SETTEXT && id == 1001) || (call->message == PBM_SETPOS && id == 1000))
             Record(GetParent(call->hwnd));
+        // How Windows asks a program to end when it restarts.
+        if (call->message == WM_QUERYENDSESSION || call->message == WM_ENDSESSION)
+            Append(call->message == WM_QUERYENDSESSION ? "query-end-session\n" : "end-session\n");
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

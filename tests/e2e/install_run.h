@@ -25,7 +25,9 @@ struct InstallRun {
     bool dialogOpened = false;
     bool reachedDone = false;
     bool ended = false;
-    std::vector<std::string> states;  // StateRecording lines
+    std::vector<std::string> states;     // StateRecording lines up to the Done state
+    std::vector<std::string> afterDone;  // lines recorded after it
+    unsigned long exitCode = 0;
     std::vector<SeenBox> boxes;
     DoneState done;
 };
