@@ -2,12 +2,12 @@
 // instances, its class key and the values every board brings along.
 #include "adapter_registration.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "recording_install_dialog.h"
+#include "registry_listing.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 
@@ -15,6 +15,21 @@ namespace {
 
 const std::string kDisplay = "System\\CurrentControlSet\\Services\\Class\\Display\\";
 const std::string kQ2 = "Enum\\PCI\\VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1";
+const std::string kQ5 = "Enum\\PCI\\VEN_10DE&DEV_0100&SUBSYS_00000000&REV_A1";
+const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel";
+
+// A board's name in AdapterTable: its key under Enum\PCI.
+const char* BoardName(const std::string& hardwareKey) {
+    return hardwareKey.c_str() + std::strlen("Enum\\PCI\\");
+}
+
+// The listings lie beside this file; Wine's drive Z: is the Unix root.
+std::vector<std::string> GoldenListing(const char* name) {
+    std::string folder = __FILE__;
+    folder.erase(folder.find_last_of("/\\") + 1);
+    if (folder[0] == '/') folder = "Z:" + folder;
+    return ListingFromText(ReadFileBytes(folder + "golden/" + name));
+}
 
 class AdapterRegistrationTest : public RegistrySandbox {
 protected:
@@ -27,6 +42,16 @@ protected:
     void PlantClassKey(const std::string& number, const char* infSection) {
         PutKey(kDisplay + number);
         if (infSection != nullptr) PutValue(kDisplay + number, "InfSection", SzValue(infSection));
+    }
+
+    // A model-1 board with one instance, then a model-3 board with two.
+    void RegisterTwoBoards(InstallDialog& dialog) {
+        PutKey(kQ2 + "\\0000");
+        PutKey(kQ5 + "\\0000");
+        PutKey(kQ5 + "\\0001");
+        std::strcpy(dialog.windowsDirectory, windows_.path().c_str());
+        dialog.RegisterDisplayAdapter(1, BoardName(kQ2));
+        dialog.RegisterDisplayAdapter(3, BoardName(kQ5));
     }
 
     TempFolder windows_;
@@ -49,61 +74,42 @@ TEST_F(AdapterRegistrationTest, AllFiftyKeysTakenGives99AndTheBoardIsWrittenTher
     for (int i = 0; i < 50; ++i) PlantClassKey((i < 10 ? "000" : "00") + std::to_string(i), "Q5");
     PlantClassKey("0050", "Q2");  // beyond the searched range
     EXPECT_EQ(FindDisplayClassIndex("Q2"), 99);
-    dialog_.RegisterDisplayAdapter(1, kQ2.c_str() + 9);
+    dialog_.RegisterDisplayAdapter(1, BoardName(kQ2));
     EXPECT_TRUE(HasString(kDisplay + "0099", "InfSection", "Q2"));
     EXPECT_TRUE(HasString(kQ2 + "\\000800", "Driver", "DISPLAY\\0099"));
 }
 
-TEST_F(AdapterRegistrationTest, EveryInstanceAndTheFixedOneGetTheFiveValues) {
+TEST_F(AdapterRegistrationTest, NamedValuesAreReplacedWhateverTheirTypeOthersKept) {
     PutValue(kQ2 + "\\0000", "Driver", SzValue("DISPLAY\\0007"));
-    PutValue(kQ2 + "\\0001", "HardwareID", SzValue("kept"));
+    PutValue(kQ2 + "\\0000", "ConfigFlags", DwordValue(1));
+    PutValue(kQ2 + "\\0000", "HardwareID", SzValue("kept"));
     PlantClassKey("0000", "Q5");
-    dialog_.RegisterDisplayAdapter(1, kQ2.c_str() + 9);
-    for (const char* instance : {"0000", "0001", "000800"}) {
-        const std::string key = kQ2 + "\\" + instance;
-        EXPECT_TRUE(HasString(key, "Class", "DISPLAY"));
-        EXPECT_TRUE(HasString(key, "DeviceDesc", "ORVA Varnel Q2"));
-        EXPECT_TRUE(HasString(key, "Driver", "DISPLAY\\0001"));
-        EXPECT_TRUE(HasString(key, "Mfg", "ORVA"));
-        EXPECT_TRUE(HasValue(key, "ConfigFlags", BinaryValue(std::string(4, '\0'))));
-    }
-    EXPECT_TRUE(HasString(kQ2 + "\\0001", "HardwareID", "kept"));
-    EXPECT_FALSE(dialog_.systemSettingsPending) << "the machine-wide entries come last";
+    PlantClassKey("0001", "Q2");
+    PutValue(kDisplay + "0001", "Extra", SzValue("kept"));
+    PutValue(kDisplay + "0001\\NVIDIA\\DirectDraw", "OverlayMode", SzValue("0"));
+    PutValue(kDisplay + "0001\\DEFAULT", "CHIPID", SzValue("0"));
+    PutValue(kDisplay + "0001\\MODES\\24\\640,480", "", SzValue("60"));
+    dialog_.RegisterDisplayAdapter(1, BoardName(kQ2));
+
+    EXPECT_TRUE(HasString(kQ2 + "\\0000", "Driver", "DISPLAY\\0001"));
+    EXPECT_TRUE(HasValue(kQ2 + "\\0000", "ConfigFlags", BinaryValue(std::string(4, '\0'))));
+    EXPECT_TRUE(HasString(kQ2 + "\\0000", "HardwareID", "kept"));
+    EXPECT_TRUE(HasString(kDisplay + "0001", "Extra", "kept"));
+    EXPECT_TRUE(HasValue(kDisplay + "0001\\NVIDIA\\DirectDraw", "OverlayMode", DwordValue(1)));
+    EXPECT_TRUE(HasValue(kDisplay + "0001\\DEFAULT", "CHIPID", BinaryValue(std::string("\x00\x40\x11\x20\x00\x00", 6))));
+    EXPECT_TRUE(HasString(kDisplay + "0001\\MODES\\24\\640,480", "", "60"));
+    EXPECT_TRUE(SameListing(RegistryListing({kDisplay + "0000"}), {kDisplay + "0000 [InfSection] = REG_SZ \"Q5\""}));
 }
 
 TEST_F(AdapterRegistrationTest, ABoardWithoutInstancesStillGetsTheFixedOne) {
-    dialog_.RegisterDisplayAdapter(3, "VEN_10DE&DEV_0100&SUBSYS_00000000&REV_A1");
-    EXPECT_TRUE(HasString("Enum\\PCI\\VEN_10DE&DEV_0100&SUBSYS_00000000&REV_A1\\000800", "Driver",
-                          "DISPLAY\\0000"));
+    dialog_.RegisterDisplayAdapter(3, BoardName(kQ5));
+    EXPECT_EQ(SubkeyNames(kQ5), std::vector<std::string>{"000800"});
+    EXPECT_TRUE(HasString(kQ5 + "\\000800", "Driver", "DISPLAY\\0000"));
 }
 
-TEST_F(AdapterRegistrationTest, ClassKeyAndCompanionValues) {
-    PutValue(kDisplay + "0000\\NVIDIA\\DirectDraw", "OverlayMode", SzValue("0"));
-    PutValue(kDisplay + "0000", "Extra", SzValue("kept"));
-    PlantClassKey("0000", "Q2");
-    dialog_.RegisterDisplayAdapter(1, kQ2.c_str() + 9);
-    const std::string k = kDisplay + "0000";
-    EXPECT_TRUE(HasString(k, "DriverDesc", "ORVA Varnel Q2"));
-    EXPECT_TRUE(HasString(k, "MatchingDeviceId", "PCI\\VEN_10DE&DEV_0028"));
-    EXPECT_TRUE(HasString(k, "DevLoader", "*vdd"));
-    EXPECT_TRUE(HasString(k, "InfPath", "VARNEL.INF"));
-    EXPECT_TRUE(HasString(k, "ProviderName", "ORVA"));
-    EXPECT_TRUE(HasString(k, "Ver", "4.0"));
-    EXPECT_TRUE(HasString(k, "Extra", "kept"));
-    EXPECT_TRUE(HasValue(k + "\\NVIDIA\\DirectDraw", "OverlayMode", DwordValue(1)));
-    EXPECT_TRUE(HasValue(k + "\\NVIDIA\\DirectDraw", "OverlayColorControlEnable", DwordValue(1)));
-    EXPECT_TRUE(HasValue(k + "\\DEFAULT", "CHIPID", BinaryValue(std::string("\x00\x40\x11\x20\x00\x00", 6))));
-    const char* defaults[][2] = {{"DDC", "1"},          {"drv", "nvdisp.drv"},        {"drv2", "nvdisp.drv"},
-                                 {"minivdd", "nvmini.vxd"}, {"minivdd2", "nvmini2.vxd"}, {"Mode", "16,640,480"},
-                                 {"RefreshRate", "-1"},  {"vdd", "*vdd"}};
-    for (const auto& value : defaults) EXPECT_TRUE(HasString(k + "\\DEFAULT", value[0], value[1]));
-    EXPECT_TRUE(HasString(k + "\\shellex\\PropertySheetHandlers\\ORVA Varnel CPL Extension", "",
-                          "{67E0E3C0-3068-11D3-8BD1-00104B6F7516}"));
+TEST_F(AdapterRegistrationTest, DriverCompanionsGoToTheMachineBranch) {
+    dialog_.RegisterDisplayAdapter(1, BoardName(kQ2));
     EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT", "nvopengl.dll"));
-    // Keys keep the letter case they are created with; Windows and the driver look them up so.
-    const std::vector<std::string> subkeys = SubkeyNames(k);
-    for (const char* name : {"NVIDIA", "DEFAULT", "shellex"})
-        EXPECT_EQ(std::count(subkeys.begin(), subkeys.end(), name), 1) << name;
     EXPECT_EQ(SubkeyNames("Control Panel"), std::vector<std::string>{"Keyboard"});
     EXPECT_TRUE(HasString("Control Panel\\Keyboard", "KeyBoardSpeed", "31"));
     EXPECT_TRUE(HasString("Control Panel\\Keyboard", "KeyBoardDelay", "0"));
@@ -143,14 +149,43 @@ TEST_F(AdapterRegistrationTest, EachModelGetsItsProfileAndSameModelBoardsShareAK
 TEST_F(AdapterRegistrationTest, NoProfileOrNoNameWritesNothing) {
     const std::string other = "Enum\\PCI\\VEN_8086&DEV_7190&SUBSYS_00000000&REV_03";
     PutKey(other + "\\0000");
-    dialog_.RegisterDisplayAdapter(0, kQ2.c_str() + 9);
-    dialog_.RegisterDisplayAdapter(7, kQ2.c_str() + 9);
+    dialog_.RegisterDisplayAdapter(0, BoardName(kQ2));
+    dialog_.RegisterDisplayAdapter(7, BoardName(kQ2));
     dialog_.RegisterDisplayAdapter(1, "");
-    EXPECT_TRUE(ValueNames(other + "\\0000").empty());
-    EXPECT_TRUE(ValueNames(other).empty());
-    EXPECT_FALSE(KeyExists(kQ2));
-    EXPECT_FALSE(KeyExists(kDisplay + "0000"));
+    EXPECT_TRUE(SameListing(RegistryListing({""}), {"Enum", "Enum\\PCI", other, other + "\\0000"}));
+    EXPECT_FALSE(FileExists(windows_ / "system.ini"));
     EXPECT_TRUE(dialog_.systemSettingsPending);
+}
+
+TEST_F(AdapterRegistrationTest, BoardsOfTheTwoModeGroupsMatchTheirListings) {
+    RegisterTwoBoards(dialog_);
+    EXPECT_TRUE(SameListing(RegistryListing({kQ2, kDisplay + "0000"}), GoldenListing("model1_board.txt")));
+    EXPECT_TRUE(SameListing(RegistryListing({kQ5, kDisplay + "0001"}), GoldenListing("model3_board.txt")));
+    EXPECT_EQ(SubkeyNames(kDisplay), (std::vector<std::string>{"0000", "0001"}));
+}
+
+TEST_F(AdapterRegistrationTest, MachineWideEntriesComeWithTheFirstBoardOnly) {
+    dialog_.RegisterDisplayAdapter(1, BoardName(kQ2));
+    EXPECT_TRUE(HasString(kUninstall, "UninstallString", windows_ / "SYSTEM\\UnVarnel.exe"));
+    EXPECT_TRUE(FileExists(windows_ / "system.ini"));
+    PutValue(kUninstall, "UninstallString", SzValue("changed"));
+    DeleteFileA((windows_ / "system.ini").c_str());
+
+    dialog_.RegisterDisplayAdapter(3, BoardName(kQ5));
+    EXPECT_TRUE(HasString(kQ5 + "\\000800", "Driver", "DISPLAY\\0001"));
+    EXPECT_TRUE(HasString(kUninstall, "UninstallString", "changed"));
+    EXPECT_FALSE(FileExists(windows_ / "system.ini"));
+}
+
+TEST_F(AdapterRegistrationTest, InstallingTwiceLeavesWhatOnceLeft) {
+    RegisterTwoBoards(dialog_);
+    const std::vector<std::string> once = RegistryListing({""});
+    const std::string systemIni = ReadFileBytes(windows_ / "system.ini");
+
+    RecordingInstallDialog secondRun(adapters_);
+    RegisterTwoBoards(secondRun);
+    EXPECT_TRUE(SameListing(RegistryListing({""}), once));
+    EXPECT_EQ(ReadFileBytes(windows_ / "system.ini"), systemIni);
 }
 
 }  // namespace

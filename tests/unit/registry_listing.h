@@ -1,0 +1,61 @@
+#pragma once
+// Whole subtrees of the test's HKEY_LOCAL_MACHINE as text lines, one per
+// value, "KEY [name] = TYPE data" ([] is the default value), and "KEY" alone
+// for a key without values; so trees compare exactly, types and bytes
+// included, and a difference reads as the lines missing and left over.
+#include <algorithm>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "registry_sandbox.h"
+
+inline void AppendListing(const std::string& keyPath, std::vector<std::string>& lines) {
+    const std::vector<std::string> names = ValueNames(keyPath);
+    if (names.empty() && !keyPath.empty()) lines.push_back(keyPath);
+    for (const std::string& name : names) {
+        const std::optional<RegistryValue> value = GetValue(keyPath, name);
+        lines.push_back(keyPath + " [" + name + "] = " + (value ? Describe(*value) : "(unreadable)"));
+    }
+    for (const std::string& subkey : SubkeyNames(keyPath))
+        AppendListing(keyPath.empty() ? subkey : keyPath + "\\" + subkey, lines);
+}
+
+// "" lists all of HKEY_LOCAL_MACHINE.
+inline std::vector<std::string> RegistryListing(const std::vector<std::string>& roots) {
+    std::vector<std::string> lines;
+    for (const std::string& root : roots) AppendListing(root, lines);
+    return lines;
+}
+
+// A listing kept in a text file: blank lines and lines starting with '#'
+// do not count.
+inline std::vector<std::string> ListingFromText(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] != '#') lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The same lines, in any order.
+inline ::testing::AssertionResult SameListing(std::vector<std::string> actual, std::vector<std::string> expected) {
+    if (expected.empty()) return ::testing::AssertionFailure() << "the expected listing is empty";
+    std::sort(actual.begin(), actual.end());
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> missing, extra;
+    std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(), std::back_inserter(missing));
+    std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(), std::back_inserter(extra));
+    if (missing.empty() && extra.empty()) return ::testing::AssertionSuccess();
+    ::testing::AssertionResult failure = ::testing::AssertionFailure();
+    for (const std::string& line : missing) failure << "\n  missing:    " << line;
+    for (const std::string& line : extra) failure << "\n  unexpected: " << line;
+    return failure;
+}
