@@ -48,6 +48,6 @@ void EndToEndTest::PlantBoard(const std::string& hardwareId, std::initializer_li
     PutKey(key);
     for (const char* instance : instances) {
         PutValue(key + "\\" + instance, "HardwareID", SzValue("PCI\\" + hardwareId));
-        PutValue(key + "\\" + instance, "Class", SzValue("DISPLAY"));
+        PutValue(key + "\\" + instance, "DeviceDesc", SzValue("Standard PCI Graphics Adapter (VGA)"));
     }
 }

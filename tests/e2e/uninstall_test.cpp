@@ -1,0 +1,215 @@
+// The real UnVarnel.exe on the Windows 98 prefix: its dialog, its answers,
+// and install-then-uninstall round trips that must leave exactly the
+// documented leftovers.
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "dialog_units.h"
+#include "e2e_fixture.h"
+#include "install_run.h"
+#include "uninstall_run.h"
+
+namespace {
+
+std::string Big5(const wchar_t* text) {
+    char bytes[512];
+    const int length = WideCharToMultiByte(950, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return std::string(bytes, length > 0 ? length - 1 : 0);
+}
+
+bool Restarted(const UninstallRun& run) {
+    return std::find(run.recorded.begin(), run.recorded.end(), "end-session") != run.recorded.end();
+}
+
+class UninstallTest : public EndToEndTest {
+protected:
+    const std::string windows = MachineWindowsDirectory();
+};
+
+TEST_F(UninstallTest, OpensWithItsTemplateAndCancelChangesNothing) {
+    ASSERT_NE(GetSystemDefaultLangID(), 0x0404) << "run with an English locale";
+    PlantBoard("VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1", {"0000", "000800"});
+    PutValue("Enum\\PCI\\VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1\\000800", "Driver", SzValue("DISPLAY\\0000"));
+    PutValue("System\\CurrentControlSet\\Services\\Class\\Display\\0000", "InfSection", SzValue("Q2"));
+    const MachineState before = CaptureMachine();
+
+    DrivenProgram uninstaller(UninstallerPath(), medium.path());
+    HWND dialog = uninstaller.WaitForDialog(kUninstallCaption);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowCaption(dialog), kUninstallCaption);
+    EXPECT_EQ(ItemText(dialog, 1000), "Do you really want to remove ORVA Varnel Display Drivers?");
+    EXPECT_EQ(ItemText(dialog, IDOK), "&OK");
+    EXPECT_EQ(ItemText(dialog, IDCANCEL), "&Cancel");
+    const struct {
+        int id, x, y, width, height;
+    } kLayout[] = {{IDOK, 25, 65, 50, 15}, {IDCANCEL, 100, 65, 50, 15}, {1000, 15, 20, 150, 30}};
+    for (const auto& control : kLayout) {
+        const RECT expected =
+            DialogUnitsToPixels(L"新細明體", 10, control.x, control.y, control.width, control.height);
+        const RECT actual = ItemRectInClient(dialog, control.id);
+        EXPECT_TRUE(EqualRect(&actual, &expected)) << "control " << control.id;
+        EXPECT_TRUE(ItemVisible(dialog, control.id));
+    }
+    ClickItem(dialog, IDCANCEL);
+    ASSERT_TRUE(uninstaller.WaitForExit());
+    const MachineChanges changes = CompareMachines(before, CaptureMachine());
+    EXPECT_TRUE(changes.empty()) << ::testing::PrintToString(changes.Describe());
+}
+
+TEST_F(UninstallTest, OkThenCancelRemovesWithoutRestartAndOkThenOkRestarts) {
+    const UninstallRun declined = RunUninstaller(UninstallerPath(), QuestionAnswer::kCancel);
+    ASSERT_TRUE(declined.questionAsked);
+    EXPECT_EQ(declined.completionText, "\n\tDrivers uninstall complete !");
+    EXPECT_EQ(declined.questionCaption, "Uninstall complete");
+    EXPECT_EQ(declined.questionText, "Need to reboot system.\nReboot Now ?");
+    EXPECT_EQ(declined.questionButtons, "OK,Cancel");
+    EXPECT_TRUE(declined.ended);
+    EXPECT_FALSE(Restarted(declined));
+    EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4")) << "the removal ran";
+
+    // Wine's restart ends the machine's windowed programs, asking each with
+    // WM_QUERYENDSESSION and WM_ENDSESSION, which the recorder saw.
+    const UninstallRun accepted = RunUninstaller(UninstallerPath(), QuestionAnswer::kOk);
+    ASSERT_TRUE(accepted.questionAsked);
+    EXPECT_TRUE(accepted.ended);
+    EXPECT_TRUE(Restarted(accepted)) << ::testing::PrintToString(accepted.recorded);
+}
+
+TEST_F(UninstallTest, ChineseSystemsSeeTheBig5TextsAndTheEnglishCaption) {
+    ASSERT_EQ(GetSystemDefaultLangID(), 0x0404) << "run with LC_ALL=zh_TW.UTF-8";
+    DrivenProgram uninstaller(UninstallerPath(), medium.path());
+    HWND dialog = uninstaller.WaitForDialog(kUninstallCaption);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ItemText(dialog, 1000), Big5(L"您確定要移除 ORVA Varnel 顯示卡驅動程式嗎？"));
+    EXPECT_EQ(ItemText(dialog, IDOK), Big5(L"確定(&Y)"));
+    EXPECT_EQ(ItemText(dialog, IDCANCEL), Big5(L"取消(&N)"));
+    ClickItem(dialog, IDCANCEL);
+    ASSERT_TRUE(uninstaller.WaitForExit());
+
+    const UninstallRun run = RunUninstaller(UninstallerPath());
+    ASSERT_TRUE(run.questionAsked);
+    EXPECT_EQ(run.completionText, Big5(L"\n\t驅動程式移除完畢！"));
+    EXPECT_EQ(run.questionCaption, Big5(L"移除完畢"));
+    EXPECT_EQ(run.questionText, Big5(L"需要重新啟動電腦。\n現在重新啟動嗎？"));
+}
+
+// Install then uninstall with the installed copy of the uninstaller, as Add/Remove Programs would start it.
+class RoundTripTest : public UninstallTest {
+protected:
+    MachineChanges InstallThenUninstall() {
+        const InstallRun install = RunInstaller(medium.path());
+        EXPECT_TRUE(install.reachedDone && install.ended);
+        EXPECT_TRUE(install.boxes.empty());
+        const UninstallRun uninstall = RunUninstaller(windows + "System\\UnVarnel.exe");
+        EXPECT_TRUE(uninstall.questionAsked && uninstall.ended);
+        return CompareMachines(before_, CaptureMachine());
+    }
+    void Capture() { before_ = CaptureMachine(); }
+
+    // The documented leftovers: three files and INF\OTHER; the uninstaller's
+    // own running copy, which Windows will not delete while it runs; the
+    // other instance keys; OtherDevicePath; the keyboard values; the display
+    // settings reset to 4 bits at 640,480; the NVIDIA key without its value.
+    void ExpectOnlyTheLeftovers(const MachineChanges& changes, const std::set<std::string>& instanceKeys,
+                                bool boards) {
+        std::set<std::string> files = {"INF\\OTHER\\", "SYSTEM\\NVFSVM.EXE", "SYSTEM\\NVDESK32.DLL",
+                                       "SYSTEM\\NVDMCPL.DLL", "SYSTEM\\UNVARNEL.EXE"};
+        EXPECT_EQ(changes.addedFiles, files);
+        EXPECT_EQ(changes.changedFiles, boards ? std::set<std::string>{"SYSTEM.INI"} : std::set<std::string>{});
+        EXPECT_TRUE(changes.removedFiles.empty());
+
+        std::set<ValueRef> expected = {{"Config\\0001\\Display\\Settings", "BitsPerPixel"},
+                                       {"Config\\0001\\Display\\Settings", "Resolution"}};
+        if (boards) {
+            expected.insert({"Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath"});
+            expected.insert({"Control Panel\\Keyboard", "KeyBoardSpeed"});
+            expected.insert({"Control Panel\\Keyboard", "KeyBoardDelay"});
+            for (const auto& key : instanceKeys)
+                for (const char* name : {"Class", "DeviceDesc", "Driver", "Mfg", "ConfigFlags"}) expected.insert({key, name});
+        }
+        std::set<ValueRef> actual;
+        for (const auto& [ref, value] : changes.setValues) actual.insert({ref.first, ref.second});
+        EXPECT_EQ(actual, expected) << ::testing::PrintToString(changes.Describe());
+        EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4"));
+        EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "Resolution", "640,480"));
+        EXPECT_TRUE(changes.removedKeys.empty() && changes.removedValues.empty())
+            << ::testing::PrintToString(changes.Describe());
+        if (boards) {
+            EXPECT_TRUE(KeyExists("Software\\NVIDIA Corporation\\Global\\System"));
+            EXPECT_FALSE(GetValue("Software\\NVIDIA Corporation\\Global\\System", "EnableVia4X"));
+            const std::string ini = ReadFileBytes(windows + "system.ini");
+            EXPECT_NE(ini.find("EMMExclude=C000-CFFF,C000-CFFF"), std::string::npos);
+        }
+        // Keys that stay behind hold no values but the leftovers' (levels
+        // above the removed keys, and the leftovers' own keys).
+        for (const auto& key : changes.addedKeys) {
+            for (const auto& name : ValueNames(key))
+                EXPECT_TRUE(expected.count({key, name})) << key << " [" << name << "] was left behind";
+        }
+        for (const char* gone : {"System\\CurrentControlSet\\Services\\Class\\Display\\0000",
+                                 "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel",
+                                 "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}",
+                                 "System\\CurrentControlSet\\Services\\VxD\\VGARTD"})
+            EXPECT_FALSE(KeyExists(gone)) << gone;
+    }
+
+private:
+    MachineState before_;
+};
+
+TEST_F(RoundTripTest, WithoutABoard) {
+    Capture();
+    ExpectOnlyTheLeftovers(InstallThenUninstall(), {}, false);
+}
+
+TEST_F(RoundTripTest, OneBoardWithTwoInstances) {
+    const std::string board = "Enum\\PCI\\VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1";
+    PlantBoard("VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1", {"0000", "0001"});
+    Capture();
+    const MachineChanges changes = InstallThenUninstall();
+    ExpectOnlyTheLeftovers(changes, {board + "\\0000", board + "\\0001"}, true);
+    EXPECT_FALSE(KeyExists(board + "\\000800"));
+}
+
+TEST_F(RoundTripTest, TwoBoardsOfDifferentGroups) {
+    const std::string q2plus = "Enum\\PCI\\VEN_10DE&DEV_0029&SUBSYS_00000000&REV_A1";
+    const std::string q6pro = "Enum\\PCI\\VEN_10DE&DEV_0150&SUBSYS_00000000&REV_A1";
+    PlantBoard("VEN_10DE&DEV_0029&SUBSYS_00000000&REV_A1", {"0000"});
+    PlantBoard("VEN_10DE&DEV_0150&SUBSYS_00000000&REV_A1", {"0000"});
+    Capture();
+    const MachineChanges changes = InstallThenUninstall();
+    ExpectOnlyTheLeftovers(changes, {q2plus + "\\0000", q6pro + "\\0000"}, true);
+    EXPECT_FALSE(KeyExists("System\\CurrentControlSet\\Services\\Class\\Display\\0001"));
+}
+
+TEST_F(RoundTripTest, WithoutAnInstallOnlyStrayEntriesGoAndASecondRunChangesNothingMore) {
+    // What an older NVIDIA driver may have left; the uninstaller removes these by name.
+    PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit", SzValue("nvcolor.exe"));
+    PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Unrelated", SzValue("keep.exe"));
+    PutValue("System\\CurrentControlSet\\Services\\VxD\\NVCORE", "StaticVxD", SzValue("nvcore.vxd"));
+    PutValue("Software\\ORVA\\Other", "Kept", SzValue("yes"));
+    const MachineState planted = CaptureMachine();
+
+    const UninstallRun first = RunUninstaller(UninstallerPath());
+    ASSERT_TRUE(first.ended);
+    const MachineChanges changes = CompareMachines(planted, CaptureMachine());
+    EXPECT_EQ(changes.removedValues, (std::set<ValueRef>{{"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit"}}));
+    EXPECT_EQ(changes.removedKeys, (std::set<std::string>{"System\\CurrentControlSet\\Services\\VxD\\NVCORE"}));
+    EXPECT_TRUE(HasString("Software\\ORVA\\Other", "Kept", "yes"));
+    EXPECT_TRUE(changes.addedFiles.empty() && changes.changedFiles.empty() && changes.removedFiles.empty());
+    for (const auto& [ref, value] : changes.setValues)
+        EXPECT_EQ(ref.first, "Config\\0001\\Display\\Settings") << ref.second;
+
+    const MachineState once = CaptureMachine();
+    const UninstallRun second = RunUninstaller(UninstallerPath());
+    ASSERT_TRUE(second.ended);
+    const MachineChanges again = CompareMachines(once, CaptureMachine());
+    EXPECT_TRUE(again.empty()) << ::testing::PrintToString(again.Describe());
+}
+
+}  // namespace
