@@ -142,7 +142,7 @@ void ParseValue(const std::string& line, std::map<std::string, RegistryValue>& v
     }
 }
 
-void CaptureRegistry(MachineState& state) {
+void CaptureRegistryInto(MachineState& state) {
     static const bool privileged = EnableBackupPrivilege();
     (void)privileged;
     char folder[MAX_PATH];
@@ -257,9 +257,15 @@ std::string MachineWindowsDirectory() {
     return std::string(folder) + "\\";
 }
 
+MachineState CaptureRegistry() {
+    MachineState state;
+    CaptureRegistryInto(state);
+    return state;
+}
+
 MachineState CaptureMachine() {
     MachineState state;
-    CaptureRegistry(state);
+    CaptureRegistryInto(state);
     CaptureFolder(MachineWindowsDirectory(), "", false, state);
     return state;
 }

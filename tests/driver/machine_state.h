@@ -47,6 +47,8 @@ struct MachineChanges {
 std::string MachineWindowsDirectory();
 
 MachineState CaptureMachine();
+// HKEY_LOCAL_MACHINE alone (a test's own, where it is redirected).
+MachineState CaptureRegistry();
 MachineChanges CompareMachines(const MachineState& before, const MachineState& after);
 // Undoes every change since `before` was captured.
 void RestoreMachine(const MachineState& before);

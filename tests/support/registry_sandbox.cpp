@@ -1,6 +1,7 @@
 #include "registry_sandbox.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 // Declared here: the WINVER the programs are built for hides them, and only
 // the tests, which run under Wine alone, use them.
@@ -159,20 +160,26 @@ std::string Describe(const RegistryValue& value) {
     return HasValue(keyPath, valueName, SzValue(text));
 }
 
-void RegistrySandbox::SetUp() {
+RegistryOverride::RegistryOverride() {
     static int counter = 0;
     char name[64];
     std::snprintf(name, sizeof name, "%s\\%lu-%d", kScratchRoot, GetCurrentProcessId(), ++counter);
     scratchPath_ = name;
     HKEY scratch = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &scratch, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, scratch), ERROR_SUCCESS);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch,
+                        nullptr) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "no scratch key " << scratchPath_;
+        return;
+    }
+    // Without the redirection a test would write the machine's own registry.
+    if (RegOverridePredefKey(HKEY_LOCAL_MACHINE, scratch) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "HKEY_LOCAL_MACHINE cannot be redirected\n");
+        std::abort();
+    }
     RegCloseKey(scratch);
 }
 
-void RegistrySandbox::TearDown() {
+RegistryOverride::~RegistryOverride() {
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     RegDeleteTreeA(HKEY_CURRENT_USER, scratchPath_.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());

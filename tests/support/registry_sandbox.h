@@ -41,11 +41,23 @@ std::vector<std::string> ValueNames(const std::string& keyPath);
 // A rendering of a value for messages: REG_SZ "text", REG_DWORD 0x1, hex bytes.
 std::string Describe(const RegistryValue& value);
 
-class RegistrySandbox : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
+// HKEY_LOCAL_MACHINE redirected to a fresh scratch key for as long as it lives.
+class RegistryOverride {
+public:
+    RegistryOverride();
+    ~RegistryOverride();
+    RegistryOverride(const RegistryOverride&) = delete;
+    RegistryOverride& operator=(const RegistryOverride&) = delete;
 
 private:
     std::string scratchPath_;
+};
+
+class RegistrySandbox : public ::testing::Test {
+protected:
+    void SetUp() override { override_.emplace(); }
+    void TearDown() override { override_.reset(); }
+
+private:
+    std::optional<RegistryOverride> override_;
 };

@@ -1,0 +1,242 @@
+// Install then uninstall, on hundreds of random machines: random PCI boards
+// (supported or not, more than the installer handles), random display-class
+// keys of other drivers, random "Driver" values and unrelated entries beside
+// the product's. Whatever the machine, the pair may change only what the
+// product owns, and must leave exactly the documented leftovers.
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "adapter_detection.h"
+#include "install_dialog.h"
+#include "machine_state.h"
+#include "registry_sandbox.h"
+#include "uninstall_dialog.h"
+
+namespace {
+
+constexpr unsigned kSeed = 19990401;
+constexpr int kMachines = 500;
+constexpr char kWindows[] = "C:\\WINDOWS\\";
+constexpr char kClass[] = "System\\CurrentControlSet\\Services\\Class\\";
+constexpr char kDisplayClass[] = "System\\CurrentControlSet\\Services\\Class\\Display\\";
+
+const char* const kProductTags[] = {"Q2", "Q2PLUS", "Q5", "Q5D", "Q6PRO", "Q6LITE"};
+
+// Entries the uninstaller removes by name, product's or not.
+const std::set<std::string> kNamedKeys = {
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel",
+    "Software\\ORVA\\Varnel",
+    "System\\CurrentControlSet\\Services\\VxD\\NVCORE",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers\\"
+    "ORVA Varnel CPL Extension",
+    "System\\CurrentControlSet\\Services\\VxD\\VGARTD",
+    "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}",
+};
+const std::set<ValueRef> kNamedValues = {
+    {"Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT"},
+    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NVQuickTweak"},
+    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit"},
+    {"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name",
+     "C:\\WINDOWS\\INF\\OTHER\\ORVAVarnel.INF"},
+    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "DisplayTrayIcon"},
+    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "GraphicMax"},
+    {"Software\\NVIDIA Corporation\\Global\\System", "EnableVia4X"},
+};
+
+bool IsUnder(const std::string& key, const std::string& top) {
+    const std::string k = UpperCase(key), t = UpperCase(top);
+    return k == t || k.rfind(t + "\\", 0) == 0;
+}
+
+struct Machine {
+    std::vector<std::string> supportedBoards;      // in the registry's enumeration order
+    std::set<std::string> adoptableClassKeys;      // other keys carrying a product tag
+    int boards = 0;
+};
+
+class RandomMachine {
+public:
+    explicit RandomMachine(unsigned seed) : random_(seed) {}
+
+    Machine Plant() {
+        Machine machine;
+        // Now and then more supported boards than the installer has room for.
+        const bool crowded = Pick(0, 9) == 0;
+        const int names = crowded ? Pick(17, 20) : Pick(0, 20);
+        for (int i = 0; i < names; ++i) PlantPciName(crowded);
+        // Other drivers' display-class keys; now and then every number taken.
+        const bool full = Pick(0, 20) == 0;
+        for (int index = 0; index < 50; ++index) {
+            if (!full && Pick(0, 9) != 0) continue;
+            char key[96];
+            std::snprintf(key, sizeof key, "%s%04d", kDisplayClass, index);
+            static const char* const kTags[] = {"VGA", "S3", "Q2", "q2", "Q2PLUS", "Q5", "Q6", "", nullptr};
+            const char* tag = kTags[Pick(0, 8)];
+            if (tag != nullptr) PutValue(key, "InfSection", SzValue(tag));
+            PutValue(std::string(key) + "\\DEFAULT", "drv", SzValue("other.drv"));
+            PutValue(std::string(key) + "\\MODES\\8\\320,200", "", SzValue("70"));
+        }
+        // Neighbours of the product's entries, which must stay.
+        PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "SystemTray", SzValue("SysTray.Exe"));
+        PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other Product", "DisplayName", SzValue("x"));
+        PutValue("Software\\ORVA\\Other", "Kept", SzValue("yes"));
+        PutValue("Software\\CLASSES\\CLSID\\{00000000-0000-0000-C000-000000000046}", "", SzValue("other"));
+        PutValue("System\\CurrentControlSet\\Services\\Class\\MEDIA\\0000", "Driver", SzValue("media.drv"));
+        PutValue("Config\\0001\\Display\\Settings", "DPILogicalX", SzValue("96"));
+        PutValue("Control Panel\\Keyboard", "Other", SzValue("kept"));
+        if (Pick(0, 1)) PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit", SzValue("nv.exe"));
+        if (Pick(0, 1)) PutValue("Software\\NVIDIA Corporation\\Global\\System", "Other", DwordValue(7));
+
+        for (const auto& name : SubkeyNames("Enum\\PCI"))
+            if (ClassifyAdapter(name.c_str()) != 0) machine.supportedBoards.push_back(name);
+        for (const auto& index : SubkeyNames("System\\CurrentControlSet\\Services\\Class\\Display")) {
+            const auto tag = GetValue(kDisplayClass + index, "InfSection");
+            for (const char* productTag : kProductTags)
+                if (tag && *tag == SzValue(productTag)) machine.adoptableClassKeys.insert(kDisplayClass + index);
+        }
+        return machine;
+    }
+
+private:
+    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+
+    void PlantPciName(bool supportedOnly) {
+        static const char* const kDevices[] = {"DEV_0028", "DEV_0029", "DEV_0100", "DEV_0101",
+                                               "DEV_0150", "DEV_0110", "DEV_0020", "dev_0028"};
+        static const char* const kVendors[] = {"VEN_10DE", "VEN_10DE", "VEN_10DE", "VEN_1002", "ven_10de"};
+        char name[96];
+        std::snprintf(name, sizeof name, "%s&%s&SUBSYS_%08X&REV_%02X", kVendors[supportedOnly ? 0 : Pick(0, 4)],
+                      kDevices[supportedOnly ? Pick(0, 5) : Pick(0, 7)],
+                      static_cast<unsigned>(Pick(0, 0x7FFFFFFF)), static_cast<unsigned>(Pick(0, 255)));
+        const std::string key = std::string("Enum\\PCI\\") + name;
+        PutKey(key);
+        static const char* const kInstances[] = {"0000", "0001", "0002", "000800", "000008"};
+        static const char* const kDrivers[] = {"DISPLAY\\0003", "DISPLAY", "MEDIA\\0000", "",
+                                               "DISPLAY\\0001\\MODES", "display\\0002", "DISPLAY\\0049"};
+        const int instances = Pick(0, 3);
+        for (int i = 0; i < instances; ++i) {
+            const std::string instance = key + "\\" + kInstances[Pick(0, 4)];
+            PutValue(instance, "HardwareID", SzValue(std::string("PCI\\") + name));
+            if (Pick(0, 1)) PutValue(instance, "Driver", SzValue(kDrivers[Pick(0, 6)]));
+        }
+    }
+
+    std::mt19937 random_;
+};
+
+// What the install sequence does with the registry, then the uninstaller's
+// removal, each program with its own detection as when they run.
+void InstallThenUninstall() {
+    AdapterTable installerTable{};
+    InstallDialog installer(installerTable);
+    DetectAdapters(installerTable);
+    std::strcpy(installer.windowsDirectory, kWindows);
+    for (int k = 0; k < installerTable.count; ++k)
+        installer.RegisterDisplayAdapter(ClassifyAdapter(installerTable.slots[k]), installerTable.slots[k]);
+
+    AdapterTable uninstallerTable{};
+    UninstallDialog uninstaller(uninstallerTable);
+    DetectAdapters(uninstallerTable);
+    std::strcpy(uninstaller.windowsDirectory, kWindows);
+    uninstaller.DeleteRegistryEntries();
+}
+
+void CheckMachine(const Machine& machine, const MachineState& before, const MachineChanges& changes) {
+    const size_t handledCount = std::min<size_t>(machine.supportedBoards.size(), kAdapterTableSlots);
+    const std::vector<std::string> handled(machine.supportedBoards.begin(),
+                                           machine.supportedBoards.begin() + static_cast<long>(handledCount));
+    auto handledInstance = [&](const std::string& key, bool fixedInstance) {
+        for (const auto& board : handled) {
+            const std::string boardKey = "Enum\\PCI\\" + board;
+            if (UpperCase(key).rfind(UpperCase(boardKey) + "\\", 0) != 0) continue;
+            const bool isFixed = UpperCase(key) == UpperCase(boardKey + "\\000800");
+            if (fixedInstance ? IsUnder(key, boardKey + "\\000800") : !isFixed && key.find('\\', boardKey.size() + 1) == std::string::npos)
+                return true;
+        }
+        return false;
+    };
+
+    // Removed: only the product's own keys, adopted class keys, and entries named for removal.
+    for (const auto& key : changes.removedKeys) {
+        bool allowed = handledInstance(key, true);
+        for (const auto& classKey : machine.adoptableClassKeys) allowed = allowed || IsUnder(key, classKey);
+        for (const auto& named : kNamedKeys) allowed = allowed || IsUnder(key, named);
+        EXPECT_TRUE(allowed) << "deleted " << key;
+    }
+    for (const auto& ref : changes.removedValues) {
+        bool allowed = kNamedValues.count(ref) > 0;
+        for (const auto& key : changes.removedKeys) allowed = allowed || IsUnder(ref.first, key);
+        EXPECT_TRUE(allowed) << "deleted " << ref.first << " [" << ref.second << "]";
+    }
+
+    // Set: only the documented leftovers.
+    for (const auto& [ref, value] : changes.setValues) {
+        const std::string& key = ref.first;
+        bool allowed = key == "Config\\0001\\Display\\Settings" &&
+                       (ref.second == "BitsPerPixel" || ref.second == "Resolution");
+        if (handledCount > 0) {
+            allowed = allowed || (key == "Software\\Microsoft\\Windows\\CurrentVersion" && ref.second == "OtherDevicePath") ||
+                      (key == "Control Panel\\Keyboard" && (ref.second == "KeyBoardSpeed" || ref.second == "KeyBoardDelay"));
+            allowed = allowed || handledInstance(key, false);
+        }
+        EXPECT_TRUE(allowed) << "left " << key << " [" << ref.second << "] = " << Describe(value);
+    }
+    for (const auto& key : changes.addedKeys)
+        for (const auto& name : ValueNames(key))
+            EXPECT_TRUE(changes.setValues.count({key, name})) << "left " << key << " [" << name << "]";
+
+    // The leftovers themselves.
+    EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4"));
+    EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "DPILogicalX", "96"));
+    for (const auto& board : handled) {
+        EXPECT_FALSE(KeyExists("Enum\\PCI\\" + board + "\\000800")) << board;
+        for (const auto& instance : SubkeyNames("Enum\\PCI\\" + board)) {
+            const auto driver = GetValue("Enum\\PCI\\" + board + "\\" + instance, "Driver");
+            ASSERT_TRUE(driver.has_value()) << board << "\\" << instance;
+            // It names the class key the install used, which the removal took away.
+            EXPECT_FALSE(KeyExists(kClass + driver->data.substr(0, driver->data.size() - 1))) << driver->data;
+        }
+    }
+    if (handledCount > 0) {
+        EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath", "C:\\WINDOWS\\INF\\OTHER"));
+        EXPECT_TRUE(KeyExists("Software\\NVIDIA Corporation\\Global\\System"));
+    }
+    // Boards past the sixteenth are not touched at all.
+    for (size_t i = handledCount; i < machine.supportedBoards.size(); ++i) {
+        const std::string boardKey = "Enum\\PCI\\" + machine.supportedBoards[i];
+        for (const auto& [ref, value] : changes.setValues) EXPECT_FALSE(IsUnder(ref.first, boardKey)) << ref.first;
+        for (const auto& key : changes.removedKeys) EXPECT_FALSE(IsUnder(key, boardKey)) << key;
+    }
+    (void)before;
+}
+
+TEST(RoundTripPropertyTest, RandomMachinesKeepAllButTheProductsOwnEntries) {
+    int tried = 0, withBoards = 0, overSixteen = 0, allClassKeysTaken = 0;
+    for (int m = 0; m < kMachines; ++m) {
+        SCOPED_TRACE("machine " + std::to_string(m) + " of seed " + std::to_string(kSeed));
+        RegistryOverride registry;
+        RandomMachine random(kSeed + static_cast<unsigned>(m));
+        const Machine machine = random.Plant();
+        const MachineState before = CaptureRegistry();
+        InstallThenUninstall();
+        const MachineChanges changes = CompareMachines(before, CaptureRegistry());
+        CheckMachine(machine, before, changes);
+        ++tried;
+        withBoards += machine.supportedBoards.empty() ? 0 : 1;
+        overSixteen += machine.supportedBoards.size() > kAdapterTableSlots ? 1 : 0;
+        allClassKeysTaken += SubkeyNames("System\\CurrentControlSet\\Services\\Class\\Display").size() >= 50 ? 1 : 0;
+        if (HasFailure()) break;
+    }
+    std::printf("%d random machines tried (seed %u): %d with supported boards, %d with more than 16, "
+                "%d with every class number taken\n",
+                tried, kSeed, withBoards, overSixteen, allClassKeysTaken);
+    EXPECT_EQ(tried, kMachines);
+}
+
+}  // namespace
