@@ -1,10 +1,12 @@
 #!/bin/bash
-# The demo: builds InstVarnel.exe and runs it on a freshly made Windows 98
-# machine (a Wine prefix in Windows 98 mode with one supported board) from a
-# stand-in driver medium. With a display you click the dialog yourself;
-# without one it runs under Xvfb and the UI driver clicks. Ends by printing
-# what the installer changed on the machine.
-#   tools/demo.sh [--cancel]
+# The demo: builds the programs and runs InstVarnel.exe on a freshly made
+# Windows 98 machine (a Wine prefix in Windows 98 mode with one supported
+# board) from a stand-in driver medium, then the UnVarnel.exe it installed.
+# With a display you click the dialogs yourself; without one they run under
+# Xvfb and the UI driver clicks (OK, and Cancel at the restart questions).
+# Prints what the installer changed, what the uninstaller removed, and what
+# the two left behind.
+#   tools/demo.sh [--cancel]     --cancel: answer the installer's prompt with Cancel
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -65,10 +67,12 @@ driver=$(winpath "$root/build/tests/bin/VarnelDriver.exe")
 program=$(winpath "$demo/medium/InstVarnel.exe")
 medium=$(winpath "$demo/medium")
 echo "Demo machine: Windows 98 (Wine prefix $demo/machine), one ORVA Varnel Q2 board."
+installed='C:\windows\System\UnVarnel.exe'
 if [ "$interactive" = 1 ]; then
   wine "$driver" watch "$program" "$medium"
+  [ -f "$demo/machine/drive_c/windows/system/UnVarnel.exe" ] && wine "$driver" watch "$installed" 'C:\windows'
+elif [ "${1:-}" = --cancel ]; then
+  wine "$driver" installer "$program" "$medium" --cancel
 else
-  action=--install
-  [ "${1:-}" = --cancel ] && action=--cancel
-  wine "$driver" installer "$program" "$medium" "$action"
+  wine "$driver" round-trip "$program" "$medium"
 fi
