@@ -33,6 +33,14 @@ void MakeMedium(const std::string& folder) {
 }
 
 void EndToEndTest::SetUp() {
+    // The machine is the one the run asks for: Windows 98 (4.10) unless XP.
+    char version[16] = {};
+    GetEnvironmentVariableA("VARNEL_WINDOWS_VERSION", version, sizeof version);
+    const DWORD reported = GetVersion();
+    if (std::string(version) == "winxp")
+        ASSERT_EQ(reported & 0xFFFF, 0x0105u) << "not a Windows XP prefix";
+    else
+        ASSERT_EQ(reported & 0xFFFF, 0x0A04u) << "not a Windows 98 prefix";
     original = CaptureMachine();
     MakeMedium(medium.path());
 }

@@ -16,13 +16,13 @@
 #include "install_dialog.h"
 #include "machine_state.h"
 #include "registry_sandbox.h"
+#include "temp_folder.h"
 #include "uninstall_dialog.h"
 
 namespace {
 
 constexpr unsigned kSeed = 19990401;
 constexpr int kMachines = 500;
-constexpr char kWindows[] = "C:\\WINDOWS\\";
 constexpr char kClass[] = "System\\CurrentControlSet\\Services\\Class\\";
 constexpr char kDisplayClass[] = "System\\CurrentControlSet\\Services\\Class\\Display\\";
 
@@ -38,12 +38,18 @@ const std::set<std::string> kNamedKeys = {
     "System\\CurrentControlSet\\Services\\VxD\\VGARTD",
     "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}",
 };
+// A Windows directory of the test's own: the install writes its system.ini.
+std::string WindowsFolder() {
+    static TempFolder folder;
+    return folder.path();
+}
+
 const std::set<ValueRef> kNamedValues = {
     {"Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT"},
     {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NVQuickTweak"},
     {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit"},
     {"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name",
-     "C:\\WINDOWS\\INF\\OTHER\\ORVAVarnel.INF"},
+     WindowsFolder() + "INF\\OTHER\\ORVAVarnel.INF"},
     {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "DisplayTrayIcon"},
     {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "GraphicMax"},
     {"Software\\NVIDIA Corporation\\Global\\System", "EnableVia4X"},
@@ -136,14 +142,14 @@ void InstallThenUninstall() {
     AdapterTable installerTable{};
     InstallDialog installer(installerTable);
     DetectAdapters(installerTable);
-    std::strcpy(installer.windowsDirectory, kWindows);
+    std::strcpy(installer.windowsDirectory, WindowsFolder().c_str());
     for (int k = 0; k < installerTable.count; ++k)
         installer.RegisterDisplayAdapter(ClassifyAdapter(installerTable.slots[k]), installerTable.slots[k]);
 
     AdapterTable uninstallerTable{};
     UninstallDialog uninstaller(uninstallerTable);
     DetectAdapters(uninstallerTable);
-    std::strcpy(uninstaller.windowsDirectory, kWindows);
+    std::strcpy(uninstaller.windowsDirectory, WindowsFolder().c_str());
     uninstaller.DeleteRegistryEntries();
 }
 
@@ -204,7 +210,7 @@ void CheckMachine(const Machine& machine, const MachineState& before, const Mach
         }
     }
     if (handledCount > 0) {
-        EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath", "C:\\WINDOWS\\INF\\OTHER"));
+        EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath", WindowsFolder() + "INF\\OTHER"));
         EXPECT_TRUE(KeyExists("Software\\NVIDIA Corporation\\Global\\System"));
     }
     // Boards past the sixteenth are not touched at all.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "recording_install_dialog.h"
@@ -15,22 +14,6 @@ namespace {
 const std::string kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
 const std::string kClsid = "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}";
 const std::string kUninstall = kCurrentVersion + "\\Uninstall\\ORVA Varnel";
-
-// Puts a file back as it was, or removes it if there was none.
-class FileRestorer {
-public:
-    explicit FileRestorer(std::string path)
-        : path_(std::move(path)), existed_(FileExists(path_)), bytes_(ReadFileBytes(path_)) {}
-    ~FileRestorer() {
-        if (existed_) WriteFileBytes(path_, bytes_);
-        else DeleteFileA(path_.c_str());
-    }
-
-private:
-    std::string path_;
-    bool existed_;
-    std::string bytes_;
-};
 
 class SystemSettingsTest : public RegistrySandbox {
 protected:
@@ -80,18 +63,18 @@ TEST_F(SystemSettingsTest, WritesEveryEntryWithPathsUnderTheWindowsDirectory) {
 }
 
 TEST_F(SystemSettingsTest, SetupSearchPathFollowsTheWindowsDirectory) {
-    // C:\WINDOWS\ is the prefix's own Windows directory: its system.ini gets
-    // the line and is put back afterwards.
-    FileRestorer systemIni("C:\\WINDOWS\\system.ini");
-    for (const char* windows : {"C:\\WINDOWS\\", "D:\\WIN98\\"}) {
+    // Not the prefix's own C:\WINDOWS\: Wine writes its cached copy of a
+    // profile file back when the process ends, over any restored one.
+    TempFolder ownWindows;
+    for (const std::string& windows : {ownWindows.path(), std::string("D:\\WIN98\\")}) {
         SCOPED_TRACE(windows);
         RecordingInstallDialog dialog(adapters_);
-        std::strcpy(dialog.windowsDirectory, windows);
+        std::strcpy(dialog.windowsDirectory, windows.c_str());
         PutValue(kCurrentVersion, "OtherDevicePath", SzValue("C:\\WINDOWS\\INF;C:\\OEM"));
         dialog.WriteSystemSettings();
-        EXPECT_TRUE(HasString(kCurrentVersion, "OtherDevicePath", std::string(windows) + "INF\\OTHER"));
+        EXPECT_TRUE(HasString(kCurrentVersion, "OtherDevicePath", windows + "INF\\OTHER"));
         EXPECT_TRUE(HasString(kCurrentVersion + "\\Setup\\SetupX\\INF\\OEM Name",
-                              std::string(windows) + "INF\\OTHER\\ORVAVarnel.INF", "ORVAVarnel.INF"));
+                              windows + "INF\\OTHER\\ORVAVarnel.INF", "ORVAVarnel.INF"));
     }
 }
 
