@@ -1,0 +1,149 @@
+// The shipped programs' version resources, read back the way Explorer's
+// Properties dialog reads them, through version.dll.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "version_info.h"
+
+namespace {
+
+std::string ShippedProgram(const char* name) {
+    // The build hands over a Unix folder; Wine's Z: drive is the Unix root.
+    std::string path = std::string("Z:") + VARNEL_SHIPPED_DIR + "/" + name;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+class VersionResource {
+public:
+    explicit VersionResource(const char* program) : path_(ShippedProgram(program)) {
+        DWORD handle = 0;
+        const DWORD size = GetFileVersionInfoSizeA(path_.c_str(), &handle);
+        if (size == 0) return;
+        data_.resize(size);
+        if (!GetFileVersionInfoA(path_.c_str(), 0, size, data_.data())) data_.clear();
+    }
+
+    bool Loaded() const { return !data_.empty(); }
+    const std::string& Path() const { return path_; }
+
+    const VS_FIXEDFILEINFO* Fixed() const {
+        void* value = nullptr;
+        UINT length = 0;
+        if (!Query("\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) return nullptr;
+        return static_cast<const VS_FIXEDFILEINFO*>(value);
+    }
+
+    // The languages and code pages of the string blocks, as LOWORD language, HIWORD code page.
+    std::vector<DWORD> Translations() const {
+        void* value = nullptr;
+        UINT length = 0;
+        if (!Query("\\VarFileInfo\\Translation", &value, &length)) return {};
+        const DWORD* pairs = static_cast<const DWORD*>(value);
+        return std::vector<DWORD>(pairs, pairs + length / sizeof(DWORD));
+    }
+
+    // A value of the US English, code page 1252 string block; "(missing)" when absent.
+    std::string Text(const char* name) const {
+        void* value = nullptr;
+        UINT length = 0;
+        const std::string query = std::string("\\StringFileInfo\\040904E4\\") + name;
+        if (!Query(query.c_str(), &value, &length)) return "(missing)";
+        return static_cast<const char*>(value);
+    }
+
+private:
+    bool Query(const char* query, void** value, UINT* length) const {
+        if (data_.empty()) return false;
+        return VerQueryValueA(const_cast<char*>(data_.data()), const_cast<char*>(query), value, length) &&
+               *value != nullptr;
+    }
+
+    std::string path_;
+    std::vector<char> data_;
+};
+
+constexpr const char* kPrograms[] = {"InstVarnel.exe", "UnVarnel.exe"};
+constexpr const char* kTextNames[] = {"CompanyName",  "FileDescription",  "FileVersion", "InternalName",
+                                      "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion"};
+
+TEST(VersionInfoTest, InstallerNamesItselfItsMakerAndTheProduct) {
+    const VersionResource info("InstVarnel.exe");
+    ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
+    EXPECT_EQ(info.Text("ProductName"), "ORVA Varnel Windows 9X / ME Display Drivers");
+    EXPECT_EQ(info.Text("CompanyName"), "ORVA");
+    EXPECT_EQ(info.Text("FileDescription"), "ORVA Varnel display driver installer");
+    EXPECT_EQ(info.Text("OriginalFilename"), "InstVarnel.exe");
+    EXPECT_EQ(info.Text("InternalName"), "InstVarnel");
+    EXPECT_EQ(info.Text("LegalCopyright").rfind("Copyright (C) ", 0), 0u) << info.Text("LegalCopyright");
+}
+
+TEST(VersionInfoTest, UninstallerNamesItselfItsMakerAndTheProduct) {
+    const VersionResource info("UnVarnel.exe");
+    ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
+    EXPECT_EQ(info.Text("ProductName"), "ORVA Varnel Windows 9X / ME Display Drivers");
+    EXPECT_EQ(info.Text("CompanyName"), "ORVA");
+    EXPECT_EQ(info.Text("FileDescription"), "ORVA Varnel display driver uninstaller");
+    EXPECT_EQ(info.Text("OriginalFilename"), "UnVarnel.exe");
+    EXPECT_EQ(info.Text("InternalName"), "UnVarnel");
+    EXPECT_EQ(info.Text("LegalCopyright").rfind("Copyright (C) ", 0), 0u) << info.Text("LegalCopyright");
+}
+
+TEST(VersionInfoTest, BothCarryTheReleaseVersionInNumbersAndText) {
+    const DWORD high = MAKELONG(VARNEL_VERSION_MINOR, VARNEL_VERSION_MAJOR);
+    const DWORD low = MAKELONG(0, VARNEL_VERSION_PATCH);
+    for (const char* program : kPrograms) {
+        SCOPED_TRACE(program);
+        const VersionResource info(program);
+        const VS_FIXEDFILEINFO* fixed = info.Fixed();
+        ASSERT_NE(fixed, nullptr) << "no fixed version block in " << info.Path();
+        EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+        EXPECT_EQ(fixed->dwFileVersionMS, high);
+        EXPECT_EQ(fixed->dwFileVersionLS, low);
+        EXPECT_EQ(fixed->dwProductVersionMS, high);
+        EXPECT_EQ(fixed->dwProductVersionLS, low);
+        EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+        EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask & (VS_FF_DEBUG | VS_FF_PRERELEASE), 0u);
+        // The texts say what the numbers say.
+        const std::string dotted = std::to_string(VARNEL_VERSION_MAJOR) + "." +
+                                   std::to_string(VARNEL_VERSION_MINOR) + "." +
+                                   std::to_string(VARNEL_VERSION_PATCH);
+        EXPECT_EQ(info.Text("FileVersion"), dotted);
+        EXPECT_EQ(info.Text("ProductVersion"), dotted);
+    }
+}
+
+// Windows 95 looks for the block its translation table names; US English in
+// code page 1252 is one every Windows 95 reads.
+TEST(VersionInfoTest, StringsLieInAUsEnglishCodePage1252Block) {
+    for (const char* program : kPrograms) {
+        SCOPED_TRACE(program);
+        const VersionResource info(program);
+        ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
+        EXPECT_EQ(info.Translations(), std::vector<DWORD>{MAKELONG(0x0409, 1252)});
+        for (const char* name : kTextNames)
+            EXPECT_NE(info.Text(name), "(missing)") << name;
+    }
+}
+
+// A Chinese (Big5) Windows shows the same block; only ASCII reads the same there.
+TEST(VersionInfoTest, TextsAreAsciiSoEveryCodePageShowsThem) {
+    for (const char* program : kPrograms) {
+        SCOPED_TRACE(program);
+        const VersionResource info(program);
+        ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
+        for (const char* name : kTextNames) {
+            const std::string text = info.Text(name);
+            EXPECT_FALSE(text.empty()) << name;
+            for (unsigned char c : text)
+                EXPECT_TRUE(c >= 0x20 && c < 0x7F) << name << ": " << text;
+        }
+    }
+}
+
+}  // namespace
