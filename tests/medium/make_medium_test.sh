@@ -1,0 +1,110 @@
+#!/bin/bash
+# tools/make-medium.sh as the release engineer runs it, on the shipping build:
+# an incomplete driver folder is refused with what it lacks, a complete one
+# gives exactly the medium's tree, no folder gives a demo medium that says so,
+# and programs older than their sources are refused.
+#   make_medium_test.sh SOURCE-ROOT SHIPPING-BUILD WORK-FOLDER
+set -uo pipefail
+root=$1 build=$2 work=$3
+tool=$root/tools/make-medium.sh
+rm -rf "$work"
+mkdir -p "$work"
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
+}
+
+# The driver files the installer copies from Driver\Win9X, UnVarnel.exe
+# being the one the build makes.
+driver_files=(Varnel.inf nvarch16.dll nvarch32.dll nvcore.vxd nvcpl.dll nvcpl.hlp nvdd32.dll
+              nvdisp.drv nvmini.vxd nvmini2.vxd nvopengl.dll nvqtwk.dll nvmode.dll TrayIcon.exe
+              vgartd.vxd nvdesk32.dll nvdmcpl.dll nvfsvm.exe)
+expected_tree() {  # the medium's files and folders, relative, sorted
+  { printf '%s\n' . ./InstVarnel.exe ./Driver ./Driver/Win9X ./Driver/Win9X/UnVarnel.exe
+    printf './Driver/Win9X/%s\n' "${driver_files[@]}"
+    [ $# -eq 0 ] || printf '%s\n' "$@"; } | LC_ALL=C sort
+}
+tree_of() { (cd "$1" && find . | LC_ALL=C sort); }
+[ -f "$build/bin/UnVarnel.exe" ] || { echo "no shipped programs in $build/bin"; exit 1; }
+
+# A folder lacking three of the driver's files.
+incomplete=$work/incomplete
+mkdir -p "$incomplete"
+for name in "${driver_files[@]}"; do
+  case $name in Varnel.inf|nvcpl.hlp|nvfsvm.exe) ;; *) echo "driver $name" >"$incomplete/$name" ;; esac
+done
+out=$work/out-incomplete
+"$tool" --no-build --build "$build" --out "$out" "$incomplete" >"$work/incomplete.log" 2>&1
+status=$?
+check "incomplete folder refused" [ "$status" -ne 0 ]
+for name in Varnel.inf nvcpl.hlp nvfsvm.exe; do
+  check "missing $name listed" grep -qw "$name" "$work/incomplete.log"
+done
+check "present files not listed as missing" bash -c "! grep -qw nvdisp.drv '$work/incomplete.log'"
+check "no medium left behind" bash -c "[ -z \"\$(find '$out' -mindepth 1 -maxdepth 1 2>/dev/null)\" ]"
+
+# A complete folder: the driver files with contents of their own, one
+# spelled in capitals as on a FAT medium, an old uninstaller and a stray
+# file that must not ship.
+complete=$work/complete
+mkdir -p "$complete"
+for name in "${driver_files[@]}"; do
+  head -c $((100 + ${#name} * 37)) /dev/urandom >"$complete/$name"
+done
+mv "$complete/nvcpl.hlp" "$complete/NVCPL.HLP"
+echo "an old uninstaller" >"$complete/UnVarnel.exe"
+echo "notes" >"$complete/notes.txt"
+out=$work/out-complete
+"$tool" --no-build --build "$build" --out "$out" "$complete" >"$work/complete.log" 2>&1
+check "complete folder accepted" [ $? -eq 0 ]
+mapfile -t media < <(find "$out" -mindepth 1 -maxdepth 1)
+check "one medium folder made" [ "${#media[@]}" -eq 1 ]
+medium=${media[0]:-$out/none}
+check "release medium not named a demo" bash -c "[[ '$medium' != *DEMO* ]]"
+check "exactly the medium's tree" diff <(expected_tree) <(tree_of "$medium")
+check "InstVarnel.exe is the build's" cmp -s "$build/bin/InstVarnel.exe" "$medium/InstVarnel.exe"
+check "UnVarnel.exe is the build's" cmp -s "$build/bin/UnVarnel.exe" "$medium/Driver/Win9X/UnVarnel.exe"
+for name in "${driver_files[@]}"; do
+  from=$complete/$name
+  [ "$name" = nvcpl.hlp ] && from=$complete/NVCPL.HLP
+  check "$name copied byte for byte" cmp -s "$from" "$medium/Driver/Win9X/$name"
+done
+
+# No folder: a demo medium, marked as such on the medium and in every stand-in.
+out=$work/out-demo
+"$tool" --no-build --build "$build" --out "$out" >"$work/demo.log" 2>&1
+check "demo medium made" [ $? -eq 0 ]
+mapfile -t media < <(find "$out" -mindepth 1 -maxdepth 1)
+check "one demo medium folder made" [ "${#media[@]}" -eq 1 ]
+medium=${media[0]:-$out/none}
+check "demo medium folder named -DEMO" bash -c "[[ '$medium' == *-DEMO ]]"
+check "demo medium's tree, with its README.TXT" diff <(expected_tree ./README.TXT) <(tree_of "$medium")
+check "README.TXT says demo medium" grep -qi "demo medium" "$medium/README.TXT"
+check "README.TXT says stand-in" grep -qi "stand-in" "$medium/README.TXT"
+check "demo UnVarnel.exe is the build's" cmp -s "$build/bin/UnVarnel.exe" "$medium/Driver/Win9X/UnVarnel.exe"
+check "demo InstVarnel.exe is the build's" cmp -s "$build/bin/InstVarnel.exe" "$medium/InstVarnel.exe"
+for name in "${driver_files[@]}"; do
+  check "$name says it is a stand-in for $name" grep -q "Stand-in for the driver file $name" \
+        "$medium/Driver/Win9X/$name"
+done
+
+# A build whose UnVarnel.exe predates its sources is not shipped.
+stale=$work/stale-build
+mkdir -p "$stale/bin" "$stale/common"
+cp -p "$build/bin/InstVarnel.exe" "$build/bin/UnVarnel.exe" "$stale/bin/"
+cp -p "$build/common/version_info.h" "$stale/common/"
+cp -p "$build/CMakeCache.txt" "$stale/"
+touch -d '2000-01-01' "$stale/bin/UnVarnel.exe"
+out=$work/out-stale
+"$tool" --no-build --build "$stale" --out "$out" "$complete" >"$work/stale.log" 2>&1
+check "stale UnVarnel.exe refused" [ $? -ne 0 ]
+check "refusal names UnVarnel.exe" grep -q "UnVarnel.exe is older than its sources" "$work/stale.log"
+check "no medium from a stale build" bash -c "[ -z \"\$(find '$out' -mindepth 1 -maxdepth 1 2>/dev/null)\" ]"
+
+if [ "$failures" -gt 0 ]; then
+  for log in "$work"/*.log; do echo "--- $(basename "$log")"; cat "$log"; done
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all checks passed"
