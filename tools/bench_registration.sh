@@ -29,7 +29,7 @@ trap cleanup EXIT
 
 # A warm wineserver makes each program start in tens of milliseconds. One
 # started here ends by itself a minute after its last program.
-if [ ! -f "$WINEPREFIX/.varnel-win98" ]; then
+if [ ! -f "$WINEPREFIX/.varnel-ready" ]; then
   stop_session=yes
   "$build/wine/session" start
 else

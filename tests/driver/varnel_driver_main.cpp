@@ -2,7 +2,7 @@
 // would, or watches a user do it, and reports what it saw and what the
 // program changed in the registry and the Windows directory.
 //
-//   VarnelDriver.exe installer PROGRAM MEDIUM --cancel|--install
+//   VarnelDriver.exe installer PROGRAM MEDIUM --cancel|--install [--export FILE.reg]
 //   VarnelDriver.exe uninstaller PROGRAM --cancel|--remove
 //   VarnelDriver.exe round-trip INSTALLER MEDIUM
 //       installs, then removes with the uninstaller the install placed
@@ -60,14 +60,18 @@ int DriveInstaller(const std::string& program, const std::string& medium, bool i
         Say("Clicking " + Printable(ItemText(dialog, IDOK)));
         ClickItem(dialog, IDOK);
         const DWORD start = GetTickCount();
+        DWORD answering = 0;  // time spent reading message boxes, not the installer's
         while (!ItemVisible(dialog, 1002) && GetTickCount() - start < 60000) {
-            if (HWND box = installer.WaitForMessageBox(dialog, 50)) {
+            if (HWND box = installer.WaitForMessageBox(dialog, 5)) {
+                const DWORD seen = GetTickCount();
                 Say("  message box " + Printable(WindowCaption(box)) + ": " + Printable(MessageBoxText(box)) +
                     ", answered OK");
                 ClickItem(box, IDOK);
+                answering += GetTickCount() - seen;
             }
         }
         Say("Done: " + Printable(ItemText(dialog, 1001)));
+        Say("Install time: " + std::to_string(GetTickCount() - start - answering) + " ms from OK to Done");
     }
     Say("Clicking " + Printable(ItemText(dialog, IDCANCEL)));
     ClickItem(dialog, IDCANCEL);
@@ -139,6 +143,44 @@ int Watch(const std::string& program, const std::string& folder) {
 
 }  // namespace
 
+// The changes as a REGEDIT4 file, for importing the same entries elsewhere.
+void ExportChanges(const MachineChanges& changes, const std::string& path) {
+    std::string out = "REGEDIT4\r\n";
+    std::string key;
+    for (const auto& [ref, value] : changes.setValues) {
+        if (ref.first != key) {
+            key = ref.first;
+            out += "\r\n[HKEY_LOCAL_MACHINE\\" + key + "]\r\n";
+        }
+        std::string name = "@";
+        if (!ref.second.empty()) {
+            name = "\"";
+            for (char c : ref.second) name += (c == '\\' || c == '"') ? std::string("\\") + c : std::string(1, c);
+            name += "\"";
+        }
+        char hex[4];
+        if (value.type == REG_SZ && !value.data.empty() && value.data.back() == '\0') {
+            out += name + "=\"";
+            for (char c : value.data.substr(0, value.data.size() - 1))
+                out += (c == '\\' || c == '"') ? std::string("\\") + c : std::string(1, c);
+            out += "\"\r\n";
+        } else if (value.type == REG_DWORD && value.data.size() == 4) {
+            char number[16];
+            std::snprintf(number, sizeof number, "dword:%08lx",
+                          static_cast<unsigned long>(*reinterpret_cast<const DWORD*>(value.data.data())));
+            out += name + "=" + number + "\r\n";
+        } else {
+            out += name + (value.type == REG_BINARY ? "=hex:" : "=hex(" + std::to_string(value.type) + "):");
+            for (size_t i = 0; i < value.data.size(); ++i) {
+                std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(value.data[i]));
+                out += (i ? "," : "") + std::string(hex);
+            }
+            out += "\r\n";
+        }
+    }
+    WriteFileBytes(path, out);
+}
+
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     const std::string option = argc > 4 ? argv[4] : argc > 3 ? argv[3] : "";
@@ -149,12 +191,14 @@ int main(int argc, char** argv) {
     else if (command == "uninstaller" && argc >= 3) result = DriveUninstaller(argv[2], option == "--remove");
     else if (command == "watch" && argc >= 4) result = Watch(argv[2], argv[3]);
     if (result == 2) {
-        Say("usage: VarnelDriver.exe installer PROGRAM MEDIUM --cancel|--install");
+        Say("usage: VarnelDriver.exe installer PROGRAM MEDIUM --cancel|--install [--export FILE.reg]");
         Say("       VarnelDriver.exe uninstaller PROGRAM --cancel|--remove");
         Say("       VarnelDriver.exe round-trip INSTALLER MEDIUM");
         Say("       VarnelDriver.exe watch PROGRAM CURRENT-FOLDER");
         return 2;
     }
-    ReportChanges(before, CaptureMachine(), "What changed on the machine:");
+    const MachineState after = CaptureMachine();
+    ReportChanges(before, after, "What changed on the machine:");
+    if (argc > 5 && std::string(argv[5]) == "--export" && argc > 6) ExportChanges(CompareMachines(before, after), argv[6]);
     return result;
 }
