@@ -105,7 +105,7 @@ done
 
 keys=$(grep -c '^\[' "$work/changes.reg")
 values=$(grep -c '^[@"]' "$work/changes.reg")
-files=$(grep -c '^+file' "$work/install.txt" || true)
+files=$(grep -c '^ *+file' "$work/install.txt" || true)
 baseline=$((best_copy + best_import))
 echo "Install of the standard medium with 16 boards, best of $rounds rounds:"
 echo "  installer, OK to Done:                  $best_install ms ($files files and folders placed, $values values in $keys keys)"
