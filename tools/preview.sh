@@ -73,15 +73,26 @@ REGEDIT4|'Windows Registry Editor Version 5.00') ;;
 esac
 
 # Only HKEY_LOCAL_MACHINE goes in: other roots would land in the prefix's
-# user hive, which the programs never read.
+# user hive, which the programs never read. Software\Wine is Wine's own
+# configuration, no Windows 98 machine's. Values of Windows NT\CurrentVersion
+# make Wine report Windows NT (a "CurrentVersion" there is enough), so they
+# stay out; the machine's Windows 9x version comes from the export's
+# "VersionNumber" in Windows\CurrentVersion.
 filtered=$run/import.reg
 LC_ALL=C awk -v report="$run/ignored" '
   NR == 1 { print; next }
   /^\[/ {
-    name = toupper($0); sub(/^\[-?/, "", name); sub(/[\\\]].*/, "", name); sub(/\r$/, "", name)
+    path = toupper($0); sub(/^\[-?/, "", path); sub(/\].*/, "", path)
+    name = path; sub(/\\.*/, "", name)
+    if (path ~ /^HKEY_LOCAL_MACHINE\\SOFTWARE\\WINE(\\|$)/) name = "HKEY_LOCAL_MACHINE\\Software\\Wine"
     keep = (name == "HKEY_LOCAL_MACHINE")
-    if (keep) kept++; else { ignored[name]++ }
+    if (keep) kept++; else ignored[name]++
+    nt = (path == "HKEY_LOCAL_MACHINE\\SOFTWARE\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION")
+    if (keep) print
+    next
   }
+  nt && /^["@]/ { ignored["NT"]++; next }
+  nt && /^[ \t]/ { next }
   keep { print }
   END {
     for (r in ignored) printf "%s %d\n", r, ignored[r] > report
@@ -116,7 +127,11 @@ echo "Export: $export_file"
 echo "  $kept HKEY_LOCAL_MACHINE keys, read in code page $codepage (Wine locale $locale)"
 if [ -s "$run/ignored" ]; then
   while read -r name count; do
-    echo "  ignored: $count keys under $name (only HKEY_LOCAL_MACHINE is imported)"
+    case "$name" in
+    NT) echo "  ignored: $count values of HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion (they would make Wine report Windows NT)" ;;
+    *Wine) echo "  ignored: $count keys under $name (Wine's own settings, not the machine's)" ;;
+    *) echo "  ignored: $count keys under $name (only HKEY_LOCAL_MACHINE is imported)" ;;
+    esac
   done <"$run/ignored"
 fi
 
@@ -149,11 +164,25 @@ cp -a "$pristine" "$run/machine"
 export WINEPREFIX=$run/machine
 
 import_start=$(now)
-wine regedit /S "$(winpath "$filtered")" >/dev/null 2>&1 || fail "Wine's regedit could not import the export"
+wine regedit /S "$(winpath "$filtered")" >"$run/regedit.log" 2>&1 || fail "Wine's regedit could not import the export"
 import_time=$(since "$import_start")
+# Escape complaints mostly mean text read in the wrong code page.
+if [ -s "$run/regedit.log" ]; then
+  echo "  regedit: $(wc -l <"$run/regedit.log") complaints while importing, the first:"
+  head -n 3 "$run/regedit.log" | tr -d '\r' | iconv -c -f "CP$codepage" -t UTF-8 | sed 's/^/    /'
+  echo "  (a wrong code page? this run read the export in $codepage; see --codepage)"
+fi
 
-# The installer's view of the machine; this also shows that Wine still
+# The machine as the programs see it; this also shows that Wine still
 # starts with the export in its registry.
+version=$(wine cmd /c ver 2>/dev/null | tr -d '\r' | sed -n 's/^Microsoft Windows \([0-9]*\.[0-9]*\).*/\1/p') ||
+  fail "Wine does not start on the imported machine"
+case "$version" in
+4.0) echo "Windows version: 4.0, Windows 95 (the export's VersionNumber)" ;;
+4.10) echo "Windows version: 4.10, Windows 98" ;;
+4.90) echo "Windows version: 4.90, Windows ME (the export's VersionNumber)" ;;
+*) fail "the imported machine reports Windows ${version:-(nothing)}, not Windows 95, 98 or ME" ;;
+esac
 echo
 echo "Boards under Enum\\PCI after the import:"
 pci=$(wine reg query 'HKLM\Enum\PCI' 2>/dev/null | tr -d '\r' | sed -n 's/^HKEY_LOCAL_MACHINE\\Enum\\PCI\\//p') ||
