@@ -22,6 +22,7 @@ fi
 work=$(mktemp -d)
 stop_session=
 cleanup() {
+  cd /
   rm -rf "$work"
   if [ -n "$stop_session" ]; then "$build/wine/session" stop; fi
 }
