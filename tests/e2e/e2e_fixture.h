@@ -22,6 +22,9 @@ inline std::string UninstallerPath() { return ShippedProgram("UnVarnel.exe"); }
 void MakeMedium(const std::string& folder);
 std::string StandInContent(const std::string& sourceName);
 
+// A text as the Chinese (Taiwan) programs show it: Big5 bytes.
+std::string Big5(const wchar_t* text);
+
 class EndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -274,11 +274,6 @@ TEST_F(InstallTest, RebootInDoneAsksWindowsToRestart) {
         << ::testing::PrintToString(run.afterDone);
 }
 
-std::string Big5(const wchar_t* text) {
-    char bytes[512];
-    const int length = WideCharToMultiByte(950, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-    return std::string(bytes, length > 0 ? length - 1 : 0);
-}
 
 TEST_F(InstallTest, ChineseSystemsSeeTheBig5StatusTextsAndYesNoButtons) {
     ASSERT_EQ(GetSystemDefaultLangID(), 0x0404) << "run with LC_ALL=zh_TW.UTF-8";

@@ -12,11 +12,6 @@ namespace {
 
 constexpr char kCaption[] = "Install ORVA Varnel Windows 9X / ME Display Drivers";
 
-std::string Big5(const wchar_t* text) {
-    char bytes[512];
-    const int length = WideCharToMultiByte(950, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-    return std::string(bytes, length > 0 ? length - 1 : 0);
-}
 
 class InstallerDialogTest : public EndToEndTest {};
 

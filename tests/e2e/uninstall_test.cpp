@@ -16,11 +16,6 @@
 
 namespace {
 
-std::string Big5(const wchar_t* text) {
-    char bytes[512];
-    const int length = WideCharToMultiByte(950, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-    return std::string(bytes, length > 0 ? length - 1 : 0);
-}
 
 bool Restarted(const UninstallRun& run) {
     return std::find(run.recorded.begin(), run.recorded.end(), "end-session") != run.recorded.end();
