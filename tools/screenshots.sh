@@ -25,24 +25,18 @@ cmake --preset tests >/dev/null
 cmake --build --preset tests --target ScreenshotDriver >/dev/null
 
 work=$root/build/screenshots
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=;mshtml='
-winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+. tools/lib/wine-machine.sh
 
 # Always a display of our own, so that the pictures do not depend on the
 # user's desktop.
-xvfb_pid=
 cleanup() {
   WINEPREFIX=$work/machine wineserver -k 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
 mkdir -p "$work"
-rm -f "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+unset DISPLAY
+start_xvfb "$work/display"
 
 if [ ! -f "$work/pristine/.ready" ]; then
   echo "Making the screenshot Windows 98 machine (once)..."
@@ -70,16 +64,7 @@ if [ ! -f "$work/pristine/.ready" ]; then
   touch "$work/pristine/.ready"
 fi
 
-# The stand-in medium: the real uninstaller, every other driver file a small
-# text naming itself.
-rm -rf "$work/medium"
-mkdir -p "$work/medium"
-for name in Varnel.inf nvarch16.dll nvarch32.dll nvcore.vxd nvcpl.dll nvcpl.hlp nvdd32.dll \
-            nvdisp.drv nvmini.vxd nvmini2.vxd nvopengl.dll nvqtwk.dll nvmode.dll TrayIcon.exe \
-            vgartd.vxd nvdesk32.dll nvdmcpl.dll nvfsvm.exe; do
-  printf 'Stand-in for the driver file %s.\r\n' "$name" >"$work/medium/$name"
-done
-cp build/release/bin/InstVarnel.exe build/release/bin/UnVarnel.exe "$work/medium/"
+make_stand_in_medium "$work/medium" build/release/bin
 
 driver=$(winpath "$root/build/tests/bin/ScreenshotDriver.exe")
 program=$(winpath "$work/medium/InstVarnel.exe")
