@@ -4,7 +4,8 @@
 
 const char kInstallCaption[] = "Install ORVA Varnel Windows 9X / ME Display Drivers";
 
-InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer) {
+InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer,
+                        const std::function<void(HWND dialog)>& inDone) {
     InstallRun run;
     TempFolder logFolder;
     StateRecording recording(logFolder / "states.log");
@@ -37,6 +38,7 @@ InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer) {
     done.rebootVisible = ItemVisible(dialog, 1002);
     done.progressVisible = ItemVisible(dialog, 1000);
 
+    if (inDone) inDone(dialog);
     ClickItem(dialog, answer == DoneAnswer::kReboot ? 1002 : IDCANCEL);
     run.ended = installer.WaitForExit(20000);
     run.exitCode = installer.exitCode();

@@ -2,6 +2,7 @@
 // One run of the real installer, driven to its end: OK, every message box
 // answered OK and remembered, the states recorded from inside, then the
 // Done state read and Cancel or Reboot clicked.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ struct InstallRun {
 enum class DoneAnswer { kCancel, kReboot };
 
 // Runs InstVarnel.exe from `currentFolder` and drives it to its end.
-InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer = DoneAnswer::kCancel);
+// `inDone`, when given, acts on the dialog in the Done state before the answer.
+InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer = DoneAnswer::kCancel,
+                        const std::function<void(HWND dialog)>& inDone = nullptr);
 
 extern const char kInstallCaption[];

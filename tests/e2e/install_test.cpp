@@ -264,6 +264,19 @@ TEST_F(InstallTest, SourcesOnlyInDriverWin9XAreTakenFromThere) {
     EXPECT_TRUE(FilesDeployedFrom(CompareMachines(before, CaptureMachine()), windows, false));
 }
 
+TEST_F(InstallTest, OkReachedAgainInDoneDoesNotInstallTwice) {
+    // Enter in Done reaches the dialog as IDOK although OK is hidden and disabled.
+    const InstallRun run = RunInstaller(medium.path(), DoneAnswer::kCancel, [](HWND dialog) {
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        Sleep(500);
+        EXPECT_EQ(ItemText(dialog, 1001), kCompleteText);
+        EXPECT_TRUE(ItemVisible(dialog, 1002));
+    });
+    ASSERT_TRUE(run.reachedDone);
+    EXPECT_TRUE(run.afterDone.empty()) << ::testing::PrintToString(run.afterDone);
+    EXPECT_TRUE(run.ended);
+}
+
 TEST_F(InstallTest, RebootInDoneAsksWindowsToRestart) {
     const InstallRun run = RunInstaller(medium.path(), DoneAnswer::kReboot);
     ASSERT_TRUE(run.reachedDone);
