@@ -327,36 +327,9 @@ MachineChanges CompareMachines(const MachineState& before, const MachineState& a
     return changes;
 }
 
-namespace {
-
-void DeleteKeyTree(const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    std::vector<std::string> children;
-    for (DWORD i = 0;; ++i) {
-        char name[512];
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        children.emplace_back(name, nameLength);
-    }
-    RegCloseKey(key);
-    for (const auto& child : children) DeleteKeyTree(path + "\\" + child);
-    const size_t slash = path.rfind('\\');
-    HKEY parent = HKEY_LOCAL_MACHINE;
-    if (slash != std::string::npos &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS, &parent) !=
-            ERROR_SUCCESS)
-        return;
-    RegDeleteKeyA(parent, slash == std::string::npos ? path.c_str() : path.substr(slash + 1).c_str());
-    if (parent != HKEY_LOCAL_MACHINE) RegCloseKey(parent);
-}
-
-}  // namespace
-
 void RestoreMachine(const MachineState& before) {
     const MachineChanges changes = CompareMachines(before, CaptureMachine());
-    for (const auto& path : changes.addedKeys) DeleteKeyTree(path);
+    for (const auto& path : changes.addedKeys) RemoveKey(path);
     std::map<std::string, std::string> beforePaths;
     for (const auto& entry : before.keys) beforePaths[UpperCase(entry.first)] = entry.first;
     auto beforeValue = [&](const ValueRef& ref) -> const RegistryValue* {

@@ -21,12 +21,6 @@ std::string StandInContent(const std::string& sourceName) {
     return "Stand-in for the driver file " + sourceName + " of the demo medium.\r\n";
 }
 
-std::string Big5(const wchar_t* text) {
-    char bytes[512];
-    const int length = WideCharToMultiByte(950, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-    return std::string(bytes, length > 0 ? length - 1 : 0);
-}
-
 void MakeMedium(const std::string& folder) {
     for (const char* name : kMediumFiles) {
         if (std::string(name) == "UnVarnel.exe") {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "big5.h"
 #include "machine_state.h"
 #include "temp_folder.h"
 
@@ -22,8 +23,6 @@ inline std::string UninstallerPath() { return ShippedProgram("UnVarnel.exe"); }
 void MakeMedium(const std::string& folder);
 std::string StandInContent(const std::string& sourceName);
 
-// A text as the Chinese (Taiwan) programs show it: Big5 bytes.
-std::string Big5(const wchar_t* text);
 
 class EndToEndTest : public ::testing::Test {
 protected:

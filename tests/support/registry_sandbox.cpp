@@ -69,6 +69,11 @@ void PutKey(const std::string& keyPath) {
     RegCloseKey(key);
 }
 
+void RemoveKey(const std::string& keyPath) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
+}
+
 void PutValue(const std::string& keyPath, const std::string& valueName, const RegistryValue& value) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,

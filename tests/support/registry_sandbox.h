@@ -29,6 +29,8 @@ bool KeyExists(const std::string& keyPath);
 std::optional<RegistryValue> GetValue(const std::string& keyPath, const std::string& valueName);
 void PutValue(const std::string& keyPath, const std::string& valueName, const RegistryValue& value);
 void PutKey(const std::string& keyPath);
+// Removes a key with everything below it.
+void RemoveKey(const std::string& keyPath);
 std::vector<std::string> SubkeyNames(const std::string& keyPath);
 std::vector<std::string> ValueNames(const std::string& keyPath);
 

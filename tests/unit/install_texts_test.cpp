@@ -6,15 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include "big5.h"
 #include "install_texts.h"
 
 namespace {
 
-std::wstring FromBig5(const char* text) {
-    wchar_t wide[512];
-    const int length = MultiByteToWideChar(950, MB_ERR_INVALID_CHARS, text, -1, wide, 512);
-    return length > 0 ? std::wstring(wide, length - 1) : L"(not Big5)";
-}
 
 TEST(InstallTextsTest, ChineseTextsAreBig5OfTheExpectedCharacters) {
     const InstallTexts& texts = InstallTextsFor(true);
@@ -27,9 +23,7 @@ TEST(InstallTextsTest, ChineseTextsAreBig5OfTheExpectedCharacters) {
     EXPECT_EQ(FromBig5(texts.complete),
               L"\t          安裝完成.\n\n必須重新啟動電腦，以使 Varnel 正常工作。\n\n現在重新啟動電腦？");
     // The same bytes as the Big5 encoding Windows itself gives.
-    char big5[64];
-    WideCharToMultiByte(950, 0, L"確定(&Y)", -1, big5, sizeof big5, nullptr, nullptr);
-    EXPECT_EQ(std::string(texts.okButton), std::string(big5));
+    EXPECT_EQ(texts.okButton, Big5(L"確定(&Y)"));
 }
 
 }  // namespace

@@ -6,15 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include "big5.h"
 #include "uninstall_texts.h"
 
 namespace {
 
-std::wstring FromBig5(const char* text) {
-    wchar_t wide[512];
-    const int length = MultiByteToWideChar(950, MB_ERR_INVALID_CHARS, text, -1, wide, 512);
-    return length > 0 ? std::wstring(wide, length - 1) : L"(not Big5)";
-}
 
 TEST(UninstallTextsTest, ChineseTextsAreBig5OfTheExpectedCharacters) {
     const UninstallTexts& texts = UninstallTextsFor(true);
@@ -25,10 +21,7 @@ TEST(UninstallTextsTest, ChineseTextsAreBig5OfTheExpectedCharacters) {
     EXPECT_EQ(FromBig5(texts.restartQuestion), L"需要重新啟動電腦。\n現在重新啟動嗎？");
     EXPECT_EQ(FromBig5(texts.restartCaption), L"移除完畢");
     // The same bytes as the Big5 encoding Windows itself gives.
-    char big5[128];
-    WideCharToMultiByte(950, 0, L"您確定要移除 ORVA Varnel 顯示卡驅動程式嗎？", -1, big5, sizeof big5, nullptr,
-                        nullptr);
-    EXPECT_EQ(std::string(texts.prompt), std::string(big5));
+    EXPECT_EQ(texts.prompt, Big5(L"您確定要移除 ORVA Varnel 顯示卡驅動程式嗎？"));
 }
 
 }  // namespace
