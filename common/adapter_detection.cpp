@@ -1,7 +1,6 @@
 #include "adapter_detection.h"
 
-#include <cstring>
-
+#include "fixed_text.h"
 #include "registry_access.h"
 
 namespace {
@@ -26,14 +25,17 @@ constexpr ModelRow kModelTable[] = {
     {6, "DEV_0110"},
 };
 
+void CopySlot(AdapterKeyName& slot, const AdapterKeyName& name) {
+    for (int i = 0; i < kAdapterKeyNameSize; ++i) slot[i] = name[i];
+}
+
 }  // namespace
 
 AdapterModel ClassifyAdapter(const char* keyName) {
-    if (std::strlen(keyName) < kDevicePartOffset + kPartLength) return 0;
-    if (std::memcmp(keyName, kVendorPart, kPartLength) != 0) return 0;
+    if (TextLength(keyName) < kDevicePartOffset + kPartLength) return 0;
+    if (!StartsWith(keyName, kVendorPart)) return 0;
     for (const ModelRow& row : kModelTable) {
-        if (std::memcmp(keyName + kDevicePartOffset, row.devicePart, kPartLength) == 0)
-            return row.model;
+        if (StartsWith(keyName + kDevicePartOffset, row.devicePart)) return row.model;
     }
     return 0;
 }
@@ -44,6 +46,6 @@ void DetectAdapters(AdapterTable& table) {
     AdapterKeyName work;
     for (DWORD index = 0; table.count < kAdapterTableSlots; ++index) {
         if (!EnumRegistrySubkey(index, work, sizeof work, kPciEnumKey)) return;
-        if (ClassifyAdapter(work) != 0) std::memcpy(table.slots[table.count++], work, sizeof work);
+        if (ClassifyAdapter(work) != 0) CopySlot(table.slots[table.count++], work);
     }
 }

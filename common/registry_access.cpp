@@ -1,7 +1,6 @@
 #include "registry_access.h"
 
-#include <cstring>
-
+#include "fixed_text.h"
 #include "unique_handle.h"
 
 namespace {
@@ -26,6 +25,13 @@ void WriteRegistryValue(const char* keyPath, const char* valueName, DWORD type, 
         return;
     }
     RegSetValueExA(key.get(), valueName, 0, type, static_cast<const BYTE*>(data), length);
+}
+
+bool HoldsTerminator(const char* data, DWORD length) {
+    for (DWORD i = 0; i < length; ++i) {
+        if (data[i] == '\0') return true;
+    }
+    return false;
 }
 
 // Removes every subkey below `key`, deepest first. Wine's Windows 9x
@@ -66,7 +72,7 @@ int ReadRegistryValue(const char* keyPath, const char* valueName, void* buffer, 
     // when it fills the buffer exactly there is no room for that: it does not
     // fit as text, like a value longer than the buffer.
     if (length > bufferSize) length = bufferSize;
-    if (std::memchr(text, '\0', length) == nullptr) {
+    if (!HoldsTerminator(text, length)) {
         if (length == bufferSize) {
             text[0] = '\0';
             return 0;
@@ -85,7 +91,7 @@ void WriteRegistryBinary(const char* keyPath, const char* valueName, const void*
 }
 
 void WriteRegistryString(const char* keyPath, const char* valueName, const char* text) {
-    WriteRegistryValue(keyPath, valueName, REG_SZ, text, static_cast<DWORD>(std::strlen(text) + 1));
+    WriteRegistryValue(keyPath, valueName, REG_SZ, text, static_cast<DWORD>(TextLength(text) + 1));
 }
 
 int RegistryKeyExists(const char* keyPath) {

@@ -68,11 +68,11 @@ bool SetupDialog::PaintMinimised() {
 INT_PTR CALLBACK SetupDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<SetupDialog*>(lParam);
-        SetWindowLongA(window, DWL_USER, static_cast<LONG>(lParam));
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
         dialog->window_ = window;
         return dialog->OnInitDialog();
     }
-    auto* dialog = reinterpret_cast<SetupDialog*>(GetWindowLongA(window, DWL_USER));
+    auto* dialog = reinterpret_cast<SetupDialog*>(GetWindowLongPtrA(window, DWLP_USER));
     return dialog != nullptr ? dialog->HandleMessage(message, wParam, lParam) : FALSE;
 }
 

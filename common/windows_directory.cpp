@@ -2,18 +2,17 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 bool WindowsDirectoryFromSystemDirectory(const char* systemDirectory,
                                          char (&windowsDirectory)[kWindowsDirectorySize]) {
     windowsDirectory[0] = '\0';
     // The last backslash ends the Windows directory. A lone drive ("C:") has
     // none: appending to it would address the current directory of the drive.
-    const char* lastBackslash = std::strrchr(systemDirectory, '\\');
-    if (lastBackslash == nullptr) return false;
-    const size_t length = static_cast<size_t>(lastBackslash - systemDirectory) + 1;
-    if (length >= kWindowsDirectorySize) return false;
-    std::memcpy(windowsDirectory, systemDirectory, length);
+    int length = 0;
+    for (int i = 0; systemDirectory[i] != '\0'; ++i) {
+        if (systemDirectory[i] == '\\') length = i + 1;
+    }
+    if (length == 0 || length >= kWindowsDirectorySize) return false;
+    for (int i = 0; i < length; ++i) windowsDirectory[i] = systemDirectory[i];
     windowsDirectory[length] = '\0';
     return true;
 }

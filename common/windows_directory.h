@@ -2,6 +2,8 @@
 // The Windows directory, derived from the system directory.
 
 constexpr int kWindowsDirectorySize = 128;
+// The most characters a Windows directory has, its last backslash included.
+constexpr int kWindowsDirectoryLength = kWindowsDirectorySize - 1;
 
 // Fills `windowsDirectory` with the system directory cut after its last
 // backslash: C:\WINDOWS\SYSTEM gives C:\WINDOWS\, and so does NT's and

@@ -1,8 +1,6 @@
 #include "adapter_registration.h"
 
-#include <cstring>
 #include <iterator>
-#include <string>
 
 #include "display_modes.h"
 #include "install_dialog.h"
@@ -15,11 +13,20 @@ namespace {
 // read into buffers of this size, so longer ones do not count.
 constexpr int kTextBufferSize = 1024;
 
-constexpr char kDisplayClassRoot[] = "System\\CurrentControlSet\\Services\\Class\\Display\\";
 constexpr char kPciEnumKey[] = "Enum\\PCI\\";
 // Written for every board whatever instances Windows made; the uninstaller
 // finds the class key again through this one's "Driver".
 constexpr char kFixedInstance[] = "000800";
+static_assert(sizeof kFixedInstance <= kTextBufferSize, "the fixed instance is one of the instance names");
+
+// Enum\PCI\, the board's hardware id, a backslash and one of its instances
+// with a backslash of its own.
+using InstanceKeyPath =
+    FixedText<TextLength(kPciEnumKey) + (kAdapterKeyNameSize - 1) + 1 + (kTextBufferSize - 1) + 1>;
+
+constexpr char kDriverPrefix[] = "DISPLAY\\";
+// The "Driver" value: DISPLAY\ and the class key's number.
+using DriverText = FixedText<TextLength(kDriverPrefix) + 4>;
 
 struct ModelProfile {
     AdapterModel model;
@@ -92,29 +99,23 @@ const ModelProfile* ProfileFor(AdapterModel model) {
     return nullptr;
 }
 
-// Always four digits: 7 is 0007 and 99 is 0099.
-std::string FourDigits(DisplayClassIndex index) {
-    const std::string digits = std::to_string(index);
-    return std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0') + digits;
+void WriteTexts(const char* keyPath, const NamedText* texts, const NamedText* end) {
+    for (; texts != end; ++texts) WriteRegistryString(keyPath, texts->name, texts->text);
 }
 
-void WriteTexts(const std::string& keyPath, const NamedText* texts, const NamedText* end) {
-    for (; texts != end; ++texts) WriteRegistryString(keyPath.c_str(), texts->name, texts->text);
-}
-
-void WriteInstanceValues(const std::string& instanceKey, const ModelProfile& profile,
-                         const std::string& driver) {
+void WriteInstanceValues(const InstanceKeyPath& instanceKey, const ModelProfile& profile,
+                         const DriverText& driver) {
     const NamedText texts[] = {
         {"Class",      "DISPLAY"},
         {"DeviceDesc", profile.boardName},
-        {"Driver",     driver.c_str()},
+        {"Driver",     driver},
         {"Mfg",        "ORVA"},
     };
     WriteTexts(instanceKey, std::begin(texts), std::end(texts));
-    WriteRegistryBinary(instanceKey.c_str(), "ConfigFlags", kConfigFlags, sizeof kConfigFlags);
+    WriteRegistryBinary(instanceKey, "ConfigFlags", kConfigFlags, sizeof kConfigFlags);
 }
 
-void WriteClassValues(const std::string& classKey, const ModelProfile& profile) {
+void WriteClassValues(const DisplayClassKeyPath& classKey, const ModelProfile& profile) {
     const NamedText texts[] = {
         {"DriverDesc",       profile.boardName},
         {"InfSection",       profile.infSection},
@@ -126,33 +127,33 @@ void WriteClassValues(const std::string& classKey, const ModelProfile& profile) 
     };
     WriteTexts(classKey, std::begin(texts), std::end(texts));
 
-    const std::string directDraw = classKey + "\\NVIDIA\\DirectDraw";
-    WriteRegistryDword(directDraw.c_str(), "OverlayMode", 1);
-    WriteRegistryDword(directDraw.c_str(), "OverlayColorControlEnable", 1);
+    const auto directDraw = DisplayClassSubkey(classKey, "\\NVIDIA\\DirectDraw");
+    WriteRegistryDword(directDraw, "OverlayMode", 1);
+    WriteRegistryDword(directDraw, "OverlayColorControlEnable", 1);
 
-    const std::string defaults = classKey + "\\DEFAULT";
-    WriteRegistryBinary(defaults.c_str(), "CHIPID", kChipId, sizeof kChipId);
+    const auto defaults = DisplayClassSubkey(classKey, "\\DEFAULT");
+    WriteRegistryBinary(defaults, "CHIPID", kChipId, sizeof kChipId);
     WriteTexts(defaults, std::begin(kDefaultTexts), std::end(kDefaultTexts));
 
-    const std::string handler = classKey + "\\shellex\\PropertySheetHandlers\\ORVA Varnel CPL Extension";
-    WriteRegistryString(handler.c_str(), "", kCplExtensionClsid);
+    const auto handler = DisplayClassSubkey(classKey, "\\shellex\\PropertySheetHandlers\\ORVA Varnel CPL Extension");
+    WriteRegistryString(handler, "", kCplExtensionClsid);
 }
 
 }  // namespace
 
-std::string DisplayClassKey(DisplayClassIndex index) {
-    return kDisplayClassRoot + FourDigits(index);
+DisplayClassKeyPath DisplayClassKey(DisplayClassIndex index) {
+    return DisplayClassKeyPath(kDisplayClassRoot).AppendFourDigits(index);
 }
 
 DisplayClassIndex FindDisplayClassIndex(const char* infSectionTag) {
     DisplayClassIndex lowestFree = kNoFreeDisplayClassIndex;
     for (DisplayClassIndex index = 0; index < kDisplayClassKeyCount; ++index) {
-        const std::string key = DisplayClassKey(index);
-        if (RegistryKeyExists(key.c_str())) {
+        const DisplayClassKeyPath key = DisplayClassKey(index);
+        if (RegistryKeyExists(key)) {
             // An unreadable tag reads as the empty text: present, not matching.
             char infSection[kTextBufferSize];
-            ReadRegistryValue(key.c_str(), "InfSection", infSection, sizeof infSection);
-            if (std::strcmp(infSection, infSectionTag) == 0) return index;
+            ReadRegistryValue(key, "InfSection", infSection, sizeof infSection);
+            if (TextsEqual(infSection, infSectionTag)) return index;
         } else if (index < lowestFree) {
             lowestFree = index;
         }
@@ -168,14 +169,15 @@ void InstallDialog::RegisterDisplayAdapter(AdapterModel model, const char* adapt
     if (profile == nullptr || adapterKeyName == nullptr || adapterKeyName[0] == '\0') return;
 
     const DisplayClassIndex index = FindDisplayClassIndex(profile->infSection);
-    const std::string classKey = DisplayClassKey(index);
-    const std::string driver = "DISPLAY\\" + FourDigits(index);
+    const DisplayClassKeyPath classKey = DisplayClassKey(index);
+    DriverText driver(kDriverPrefix);
+    driver.AppendFourDigits(index);
 
-    const std::string hardwareKey = kPciEnumKey + std::string(adapterKeyName) + "\\";
+    const InstanceKeyPath hardwareKey(kPciEnumKey, adapterKeyName, "\\");
     char instance[kTextBufferSize];
-    for (DWORD n = 0; EnumRegistrySubkey(n, instance, sizeof instance, hardwareKey.c_str()); ++n)
-        WriteInstanceValues(hardwareKey + instance + "\\", *profile, driver);
-    WriteInstanceValues(hardwareKey + kFixedInstance, *profile, driver);
+    for (DWORD n = 0; EnumRegistrySubkey(n, instance, sizeof instance, hardwareKey); ++n)
+        WriteInstanceValues(InstanceKeyPath(hardwareKey, instance, "\\"), *profile, driver);
+    WriteInstanceValues(InstanceKeyPath(hardwareKey, kFixedInstance), *profile, driver);
 
     WriteClassValues(classKey, *profile);
     WriteBaseModes(index);

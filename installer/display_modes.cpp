@@ -1,7 +1,5 @@
 #include "display_modes.h"
 
-#include <string>
-
 #include "registry_access.h"
 
 namespace {
@@ -74,21 +72,33 @@ static_assert(CountRows(&ModeEntry::group2) == 27, "pass 2 has 27 rows for group
 static_assert(CountRows(&ModeEntry::group1, &ModeEntry::pass1) == 38, "a group-1 board has 38 refresh lists");
 static_assert(CountRows(&ModeEntry::group2, &ModeEntry::pass1) == 39, "a group-2 board has 39 refresh lists");
 
-std::string ModeKey(DisplayClassIndex index, const char* depth, const char* resolution) {
-    return DisplayClassKey(index) + "\\MODES\\" + depth + "\\" + resolution;
+constexpr char kModesKey[] = "\\MODES\\";
+constexpr char kVgaDepth[] = "4";
+constexpr char kVgaResolution[] = "640,480";
+static_assert(TextLength(kVgaDepth) <= LongestText(kModeTable, &ModeEntry::depth) &&
+                  TextLength(kVgaResolution) <= LongestText(kModeTable, &ModeEntry::resolution),
+              "the 16-colour key is no longer than the table's");
+
+// The class key, MODES, a colour depth and a resolution.
+using ModeKeyPath = FixedText<DisplayClassKeyPath::kCapacity + TextLength(kModesKey) +
+                              LongestText(kModeTable, &ModeEntry::depth) + 1 +
+                              LongestText(kModeTable, &ModeEntry::resolution)>;
+
+ModeKeyPath ModeKey(DisplayClassIndex index, const char* depth, const char* resolution) {
+    return ModeKeyPath(DisplayClassKey(index), kModesKey, depth, "\\", resolution);
 }
 
 void WriteRefreshList(DisplayClassIndex index, const ModeEntry& entry, const char* refreshList) {
     if (refreshList == nullptr) return;
-    WriteRegistryString(ModeKey(index, entry.depth, entry.resolution).c_str(), "", refreshList);
+    WriteRegistryString(ModeKey(index, entry.depth, entry.resolution), "", refreshList);
 }
 
 }  // namespace
 
 void WriteBaseModes(DisplayClassIndex index) {
-    const std::string vgaKey = ModeKey(index, "4", "640,480");
-    WriteRegistryString(vgaKey.c_str(), "drv", "vga.drv");
-    WriteRegistryString(vgaKey.c_str(), "vdd", "*vdd");
+    const ModeKeyPath vgaKey = ModeKey(index, kVgaDepth, kVgaResolution);
+    WriteRegistryString(vgaKey, "drv", "vga.drv");
+    WriteRegistryString(vgaKey, "vdd", "*vdd");
     for (const ModeEntry& entry : kModeTable) WriteRefreshList(index, entry, entry.pass1);
 }
 

@@ -2,22 +2,17 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <iterator>
-#include <memory>
-#include <string>
 
+#include "file_probe.h"
 #include "install_dialog.h"
 #include "install_resources.h"
 
 namespace {
 
-// The medium has the files either beside the current directory's setup
-// information file or in its Driver\Win9X folder.
-bool FilesLieInCurrentDirectory() {
-    std::unique_ptr<FILE, int (*)(FILE*)> probe(std::fopen(DriverFileTable[0].source, "rb"), &std::fclose);
-    return probe != nullptr;
-}
+constexpr char kOemInfFolder[] = "INF\\OTHER";
+static_assert(kWindowsDirectoryLength + TextLength(kOemInfFolder) <= DriverFilePath::kCapacity,
+              "the OEM INF folder is a target's folder");
 
 }  // namespace
 
@@ -27,15 +22,16 @@ void InstallDialog::DeployDriverFiles() {
     SendMessageA(progress, PBM_SETRANGE, 0, MAKELPARAM(0, kFileCount));
 
     // Only this level: the Windows directory's INF folder is taken to exist.
-    CreateDirectoryA((std::string(windowsDirectory) + "INF\\OTHER").c_str(), nullptr);
+    CreateDirectoryA(DriverFilePath(windowsDirectory, kOemInfFolder), nullptr);
 
-    const std::string sourceFolder = FilesLieInCurrentDirectory() ? "" : ".\\Driver\\Win9X\\";
+    // The medium has the files either beside the current directory's setup
+    // information file or in its Driver\Win9X folder.
+    const char* sourceFolder = FileOpensForReading(DriverFileTable[0].source) ? "" : kMediumDriverFolder;
     int step = 0;
     for (const DriverFile& file : DriverFileTable) {
-        const std::string target = std::string(windowsDirectory) + file.target;
-        const std::string source = sourceFolder + file.source;
         // A failure has been reported by the copy; the next file is tried all the same.
-        CopyDriverFile(source.c_str(), target.c_str(), kDriverFileCopyBufferSize);
+        CopyDriverFile(DriverFilePath(sourceFolder, file.source), DriverFilePath(windowsDirectory, file.target),
+                       kDriverFileCopyBufferSize);
         SendMessageA(progress, PBM_SETPOS, ++step, 0);
         // We do not return to the message loop until every file is done.
         UpdateWindow(progress);

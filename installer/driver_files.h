@@ -3,6 +3,9 @@
 // go under the Windows directory.
 #include <windows.h>
 
+#include "fixed_text.h"
+#include "windows_directory.h"
+
 struct DriverFile {
     const char* source;  // bare name on the medium
     const char* target;  // relative to the Windows directory
@@ -33,3 +36,13 @@ inline constexpr DriverFile DriverFileTable[] = {
 };
 
 inline constexpr DWORD kDriverFileCopyBufferSize = 1024;
+
+// Where the medium keeps the files when the current directory has no setup
+// information file of its own.
+inline constexpr char kMediumDriverFolder[] = ".\\Driver\\Win9X\\";
+
+// A source or a target of the copy: a source name alone or in the medium's
+// folder, or a target under the Windows directory.
+using DriverFilePath =
+    FixedText<Longer(TextLength(kMediumDriverFolder) + LongestText(DriverFileTable, &DriverFile::source),
+                     kWindowsDirectoryLength + LongestText(DriverFileTable, &DriverFile::target))>;

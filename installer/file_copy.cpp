@@ -1,7 +1,4 @@
-#include <memory>
-#include <new>
 #include <optional>
-#include <string>
 
 #include "install_dialog.h"
 #include "unique_handle.h"
@@ -20,6 +17,21 @@ struct LocalMemoryTraits {
     static void Close(Type memory) { LocalFree(memory); }
 };
 using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
+
+struct HeapMemoryTraits {
+    using Type = void*;
+    static Type Empty() { return nullptr; }
+    static void Close(Type memory) { HeapFree(GetProcessHeap(), 0, memory); }
+};
+using UniqueHeapMemory = UniqueResource<HeapMemoryTraits>;
+
+constexpr char kOpenFailure[] = "Could not open the INPUT file : ";
+constexpr char kWriteFailure[] = "Could not WRITE the OUTPUT file : ";
+constexpr char kWriteFailureHint[] = "\nFile maybe in use or read only.";
+// The longer of the two reports, each naming a whole path.
+using ReportText = FixedText<TextLength(kWriteFailure) + DriverFilePath::kCapacity + TextLength(kWriteFailureHint)>;
+static_assert(TextLength(kOpenFailure) + DriverFilePath::kCapacity <= ReportText::kCapacity,
+              "the open failure's report is the shorter one");
 
 // What the target takes over from the source: its attribute bits and its
 // times, kept to whole seconds.
@@ -107,7 +119,8 @@ DWORD ApplyFileStatus(const char* path, const FileStatus& status) {
 
 }  // namespace
 
-bool InstallDialog::CopyDriverFile(const char* sourcePath, const char* targetPath, DWORD bufferSize) {
+bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const DriverFilePath& targetPath,
+                                   DWORD bufferSize) {
     // The system's own words for a failure; a code it has no text for shows nothing.
     auto reportSystemError = [this](DWORD error) {
         char* text = nullptr;
@@ -121,21 +134,18 @@ bool InstallDialog::CopyDriverFile(const char* sourcePath, const char* targetPat
     UniqueHandle source(CreateFileA(sourcePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!source) {
-        ShowMessageBox((std::string("Could not open the INPUT file : ") + sourcePath).c_str(),
-                       "File Open ERROR !", kReportStyle);
+        ShowMessageBox(ReportText(kOpenFailure, sourcePath), "File Open ERROR !", kReportStyle);
         return false;
     }
     UniqueHandle target(CreateFileA(targetPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!target) {
-        ShowMessageBox((std::string("Could not WRITE the OUTPUT file : ") + targetPath +
-                        "\nFile maybe in use or read only.")
-                           .c_str(),
-                       "File Write ERROR !", kReportStyle);
+        ShowMessageBox(ReportText(kWriteFailure, targetPath, kWriteFailureHint), "File Write ERROR !",
+                       kReportStyle);
         return false;
     }
     // A buffer of no bytes would never move the copy on.
-    std::unique_ptr<char[]> buffer(bufferSize > 0 ? new (std::nothrow) char[bufferSize] : nullptr);
+    UniqueHeapMemory buffer(bufferSize > 0 ? HeapAlloc(GetProcessHeap(), 0, bufferSize) : nullptr);
     if (!buffer) {
         ShowMessageBox("Could not allocate the copy buffer.", "", kReportStyle);
         return false;
@@ -143,7 +153,7 @@ bool InstallDialog::CopyDriverFile(const char* sourcePath, const char* targetPat
     // Without the source's status the target keeps its own rather than made-up times.
     const std::optional<FileStatus> status = ReadFileStatus(sourcePath);
 
-    if (DWORD error = CopyContents(source.get(), target.get(), buffer.get(), bufferSize)) {
+    if (DWORD error = CopyContents(source.get(), target.get(), static_cast<char*>(buffer.get()), bufferSize)) {
         reportSystemError(error);
         return false;
     }

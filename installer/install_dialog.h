@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "adapter_detection.h"
+#include "driver_files.h"
 #include "setup_dialog.h"
 #include "windows_directory.h"
 
@@ -18,7 +19,7 @@ public:
     // Copies one file through a buffer of `bufferSize` bytes and gives the
     // target the source's times and attributes; every failure is reported in
     // a message box owned by the dialog. True when the file was copied.
-    bool CopyDriverFile(const char* sourcePath, const char* targetPath, DWORD bufferSize);
+    bool CopyDriverFile(const DriverFilePath& sourcePath, const DriverFilePath& targetPath, DWORD bufferSize);
     // Copies the driver files from the medium into the Windows directory tree.
     void DeployDriverFiles();
     // Writes everything that binds one detected board to the driver.

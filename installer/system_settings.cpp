@@ -1,8 +1,5 @@
 #include "system_settings.h"
 
-#include <cstring>
-#include <string>
-
 #include "install_dialog.h"
 #include "registry_access.h"
 
@@ -54,27 +51,34 @@ constexpr SystemSetting kSystemSettings[] = {
     {Setting::Text,      kUninstallKey,                                          "UninstallString",             "%sSYSTEM\\UnVarnel.exe",                      0},
 };
 
-std::string InWindowsDirectory(const char* text, const char* windowsDirectory) {
-    if (std::strncmp(text, "%s", 2) == 0) return windowsDirectory + std::string(text + 2);
-    return text;
+constexpr char kSystemIni[] = "%ssystem.ini";
+constexpr int kInWindowsDirectoryLength =
+    kWindowsDirectoryLength +
+    Longer(TextLength(kSystemIni), Longer(LongestText(kSystemSettings, &SystemSetting::name),
+                                          LongestText(kSystemSettings, &SystemSetting::text)));
+using SettingText = FixedText<kInWindowsDirectoryLength>;
+
+SettingText InWindowsDirectory(const char* text, const char* windowsDirectory) {
+    if (StartsWith(text, "%s")) return SettingText(windowsDirectory, text + 2);
+    return SettingText(text);
 }
 
 }  // namespace
 
 void InstallDialog::WriteSystemSettings() {
     if (!systemSettingsPending) return;
-    const std::string systemIni = InWindowsDirectory("%ssystem.ini", windowsDirectory);
+    const SettingText systemIni = InWindowsDirectory(kSystemIni, windowsDirectory);
     for (const SystemSetting& row : kSystemSettings) {
         switch (row.setting) {
         case Setting::Text:
-            WriteRegistryString(row.place, InWindowsDirectory(row.name, windowsDirectory).c_str(),
-                                InWindowsDirectory(row.text, windowsDirectory).c_str());
+            WriteRegistryString(row.place, InWindowsDirectory(row.name, windowsDirectory),
+                                InWindowsDirectory(row.text, windowsDirectory));
             break;
         case Setting::Number:
             WriteRegistryDword(row.place, row.name, row.number);
             break;
         case Setting::SystemIni:
-            WritePrivateProfileStringA(row.place, row.name, row.text, systemIni.c_str());
+            WritePrivateProfileStringA(row.place, row.name, row.text, systemIni);
             break;
         }
     }

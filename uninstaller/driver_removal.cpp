@@ -1,9 +1,7 @@
 // The removal behind the uninstall dialog's OK: the driver files first, then
 // the registry entries of every detected board and of the machine.
-#include <cstdio>
-#include <cstring>
-#include <string>
-
+#include "file_probe.h"
+#include "fixed_text.h"
 #include "registry_access.h"
 #include "uninstall_dialog.h"
 
@@ -83,14 +81,20 @@ constexpr char kInstanceKey[] = "000800";
 // The "Driver" value is read with this size, as the installer's readers do.
 constexpr DWORD kDriverValueSize = 128;
 
+using InstalledFilePath = FixedText<kWindowsDirectoryLength + LongestText(UninstallFileTable)>;
+// A board's hardware id and its fixed instance, and the same under Enum\PCI.
+using InstanceKeyName = FixedText<(kAdapterKeyNameSize - 1) + 1 + TextLength(kInstanceKey)>;
+using InstanceKeyPath = FixedText<TextLength(kPciKey) + 1 + InstanceKeyName::kCapacity>;
+using SystemEntryName =
+    FixedText<kWindowsDirectoryLength + LongestText(SystemEntrySteps, &SystemEntryStep::name)>;
+
 // The installer names a board's class key "DISPLAY\" and four decimal digits,
 // in upper case. Anything else, including an empty value (which would address
 // the Class key itself) or a bare "DISPLAY", belongs to some other driver.
 bool IsDisplayClassKeyName(const char* driver) {
     constexpr char kPrefix[] = "DISPLAY\\";
-    constexpr size_t kPrefixLength = sizeof kPrefix - 1;
-    if (std::strncmp(driver, kPrefix, kPrefixLength) != 0) return false;
-    const char* digits = driver + kPrefixLength;
+    if (!StartsWith(driver, kPrefix)) return false;
+    const char* digits = driver + TextLength(kPrefix);
     for (int i = 0; i < 4; ++i)
         if (digits[i] < '0' || digits[i] > '9') return false;
     return digits[4] == '\0';
@@ -100,36 +104,31 @@ bool IsDisplayClassKeyName(const char* driver) {
 
 void UninstallDialog::DeleteDriverFiles() {
     for (const char* relativePath : UninstallFileTable) {
-        const std::string path = std::string(windowsDirectory) + relativePath;
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        if (file == nullptr) continue;
-        std::fclose(file);
-        DeleteFileA(path.c_str());  // a refusal (read-only, in use) leaves the file, silently
+        const InstalledFilePath path(windowsDirectory, relativePath);
+        if (!FileOpensForReading(path)) continue;
+        DeleteFileA(path);  // a refusal (read-only, in use) leaves the file, silently
     }
 }
 
 void UninstallDialog::DeleteRegistryEntries() {
     for (int i = 0; i < adapters_.count; ++i) {
-        const std::string keyName(adapters_.slots[i], strnlen(adapters_.slots[i], kAdapterKeyNameSize));
-        const std::string instance = keyName + "\\" + kInstanceKey;
+        const InstanceKeyName instance(adapters_.slots[i], "\\", kInstanceKey);
         char driver[kDriverValueSize];
-        ReadRegistryValue((std::string(kPciKey) + "\\" + instance).c_str(), "Driver", driver, sizeof driver);
+        ReadRegistryValue(InstanceKeyPath(kPciKey, "\\", instance), "Driver", driver, sizeof driver);
         if (IsDisplayClassKeyName(driver)) DeleteRegistryKey(kClassKey, driver);
-        DeleteRegistryKey(kPciKey, instance.c_str());
+        DeleteRegistryKey(kPciKey, instance);
     }
     for (const SystemEntryStep& entry : SystemEntrySteps) {
-        const std::string name =
-            (entry.nameKind == Name::InWindowsDirectory ? std::string(windowsDirectory) : std::string()) +
-            entry.name;
+        const SystemEntryName name(entry.nameKind == Name::InWindowsDirectory ? windowsDirectory : "", entry.name);
         switch (entry.step) {
         case Step::DeleteKey:
-            DeleteRegistryKey(entry.parentKey, name.c_str());
+            DeleteRegistryKey(entry.parentKey, name);
             break;
         case Step::DeleteValue:
-            DeleteRegistryValue(entry.parentKey, name.c_str());
+            DeleteRegistryValue(entry.parentKey, name);
             break;
         case Step::WriteString:
-            WriteRegistryString(entry.parentKey, name.c_str(), entry.text);
+            WriteRegistryString(entry.parentKey, name, entry.text);
             break;
         }
     }

@@ -120,7 +120,9 @@ std::string UniqueName(const char* stem) {
 class CopyDriverFileTest : public ::testing::Test {
 protected:
     bool Copy(const std::string& source, const std::string& target, DWORD bufferSize = 1024) {
-        return dialog_.CopyDriverFile(source.c_str(), target.c_str(), bufferSize);
+        EXPECT_LE(source.size(), static_cast<size_t>(DriverFilePath::kCapacity));
+        EXPECT_LE(target.size(), static_cast<size_t>(DriverFilePath::kCapacity));
+        return dialog_.CopyDriverFile(DriverFilePath(source.c_str()), DriverFilePath(target.c_str()), bufferSize);
     }
     // The one report of a failed copy, compared whole.
     void ExpectOneBox(const std::string& text, const std::string& caption) {
@@ -229,10 +231,16 @@ TEST_F(CopyDriverFileTest, MissingSourceIsNamedAsPassed) {
     EXPECT_FALSE(FileExists(target));
 }
 
-TEST_F(CopyDriverFileTest, LongPathsAreNamedWhole) {
-    const std::string source = folder_ / (std::string(200, 'n') + "\\nvmini.vxd");
-    EXPECT_FALSE(Copy(source, folder_ / "never.vxd"));
-    ExpectOneBox("Could not open the INPUT file : " + source, "File Open ERROR !");
+TEST_F(CopyDriverFileTest, PathsAsLongAsAnyTheInstallFormsAreNamedWhole) {
+    // As long as a 127-character Windows directory and the longest target
+    // under it, in the longer of the two reports.
+    const std::string source = folder_ / "nvmini.vxd";
+    WriteFileBytes(source, "mini");
+    const std::string name = "\\nvmini.vxd";
+    const std::string longest = folder_ / std::string(DriverFilePath::kCapacity - (folder_ / name).size(), 'n') + name;
+    ASSERT_EQ(longest.size(), static_cast<size_t>(DriverFilePath::kCapacity));
+    EXPECT_FALSE(Copy(source, longest));
+    ExpectOneBox("Could not WRITE the OUTPUT file : " + longest + "\nFile maybe in use or read only.", "File Write ERROR !");
 }
 
 TEST_F(CopyDriverFileTest, FullDiskIsReportedAndFails) {
