@@ -15,11 +15,11 @@ check() {  # check DESCRIPTION COMMAND...
   if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
 }
 
-# The driver files the installer copies from Driver\Win9X, UnVarnel.exe
-# being the one the build makes.
-driver_files=(Varnel.inf nvarch16.dll nvarch32.dll nvcore.vxd nvcpl.dll nvcpl.hlp nvdd32.dll
-              nvdisp.drv nvmini.vxd nvmini2.vxd nvopengl.dll nvqtwk.dll nvmode.dll TrayIcon.exe
-              vgartd.vxd nvdesk32.dll nvdmcpl.dll nvfsvm.exe)
+# The driver files the installer copies from Driver\Win9X, read from its
+# table as tools/make-medium.sh reads them; UnVarnel.exe is the build's own.
+mapfile -t driver_files < <(sed -n 's/^ *{"\([^"]*\)", *"[^"]*"},.*$/\1/p' "$root/installer/driver_files.h" |
+                            awk '!seen[$0]++' | grep -vx UnVarnel.exe)
+[ "${#driver_files[@]}" -gt 0 ] || { echo "no driver files read from installer/driver_files.h"; exit 1; }
 expected_tree() {  # the medium's files and folders, relative, sorted
   { printf '%s\n' . ./InstVarnel.exe ./Driver ./Driver/Win9X ./Driver/Win9X/UnVarnel.exe
     printf './Driver/Win9X/%s\n' "${driver_files[@]}"
