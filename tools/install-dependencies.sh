@@ -1,7 +1,9 @@
 #!/bin/bash
 # Installs what building and testing need on Debian 12, as root: the i686
-# MinGW-w64 cross compilers, 32-bit Wine, Xvfb, GoogleTest's sources and a
-# Traditional Chinese font. Quick when everything is there already.
+# MinGW-w64 cross compilers, 32-bit Wine, Xvfb, GoogleTest's sources, a
+# Traditional Chinese font, and xorriso and genisoimage for the medium's CD
+# image (the one writes it, the other reads it back in its test). Quick when
+# everything is there already.
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth
   googletest
+  xorriso genisoimage
   fonts-arphic-uming
 )
 

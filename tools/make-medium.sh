@@ -3,26 +3,34 @@
 # Driver\Win9X the source files the installer copies, UnVarnel.exe among them
 # from the same build. The driver's own files come from DRIVER-FILES; without
 # it the medium is a demo whose driver files are stand-ins, named so.
-#   tools/make-medium.sh [--build DIR] [--out DIR] [--no-build] [DRIVER-FILES]
+#   tools/make-medium.sh [--build DIR] [--out DIR] [--iso FILE] [--no-build] [DRIVER-FILES]
 #     --build DIR  the shipping build folder (default build/release, the release preset's)
 #     --out DIR    where the medium's folder is made (default build/medium)
+#     --iso FILE   also writes the medium as a CD image: ISO 9660 with 8.3 names, and Joliet
 #     --no-build   take the programs as built; refuse them when older than their sources
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-build=$root/build/release out=$root/build/medium do_build=1 drivers=
+build=$root/build/release out=$root/build/medium iso= do_build=1 drivers=
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
+    --iso) iso=$2; shift 2 ;;
     --no-build) do_build=0; shift ;;
-    -h|--help) sed -n '2,9s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,10s/^# \{0,1\}//p' "$0"; exit 0 ;;
     -*) echo "make-medium: unknown option $1" >&2; exit 2 ;;
     *) [ -z "$drivers" ] || { echo "make-medium: one driver files folder only" >&2; exit 2; }
        drivers=$1; shift ;;
   esac
 done
 fail() { echo "make-medium: $*" >&2; exit 1; }
+if [ -n "$iso" ]; then
+  command -v xorriso >/dev/null || fail "no xorriso to write the image; run tools/install-dependencies.sh"
+  # Only ever replace an image, never a file given by mistake.
+  [ ! -e "$iso" ] || [ "$(dd if="$iso" bs=1 skip=32769 count=5 2>/dev/null)" = CD001 ] ||
+    fail "$iso exists and is not a CD image; not replaced"
+fi
 
 # The programs: built now, so that the medium never carries an old UnVarnel.exe.
 if [ "$do_build" = 1 ]; then
@@ -129,4 +137,23 @@ if [ -n "$drivers" ]; then
   echo "Medium: $medium ($count files, driver files from $drivers)"
 else
   echo "Demo medium: $medium ($count files; the driver files are stand-ins)"
+fi
+
+if [ -n "$iso" ]; then
+  # Level 1 names are what any CD driver reads, MS-DOS's too; the medium's are
+  # 8.3 already but for InstVarnel.exe, which becomes INSTVARN.EXE there.
+  # Windows 95 and later read the Joliet tree, with the names as they are.
+  # Joliet keeps 16 characters of the label, and level 1 allows A-Z, 0-9, _.
+  label=VARNEL_${version//./_}
+  [ "${#label}" -le 16 ] || fail "volume label $label is longer than Joliet's 16 characters"
+  mkdir -p "$(dirname "$iso")"
+  partial=$iso.partial
+  trap 'rm -f "$partial"' EXIT
+  rm -f "$partial"
+  # -r: the Rock Ridge entries xorriso always adds get neutral owners and modes.
+  log=$(xorriso -as mkisofs -iso-level 1 -J -r -V "$label" -o "$partial" "$medium" 2>&1) ||
+    fail "xorriso could not write $iso:"$'\n'"$log"
+  mv "$partial" "$iso"
+  trap - EXIT
+  echo "CD image: $iso ($(stat -c %s "$iso") bytes, volume label $label)"
 fi

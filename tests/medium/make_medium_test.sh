@@ -1,8 +1,8 @@
 #!/bin/bash
 # tools/make-medium.sh as the release engineer runs it, on the shipping build:
 # an incomplete driver folder is refused with what it lacks, a complete one
-# gives exactly the medium's tree, no folder gives a demo medium that says so,
-# and programs older than their sources are refused.
+# gives exactly the medium's tree and a CD image of it, no folder gives a demo
+# medium that says so, and programs older than their sources are refused.
 #   make_medium_test.sh SOURCE-ROOT SHIPPING-BUILD WORK-FOLDER
 set -uo pipefail
 root=$1 build=$2 work=$3
@@ -15,11 +15,11 @@ check() {  # check DESCRIPTION COMMAND...
   if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
 }
 
-# The driver files the installer copies from Driver\Win9X, UnVarnel.exe
-# being the one the build makes.
-driver_files=(Varnel.inf nvarch16.dll nvarch32.dll nvcore.vxd nvcpl.dll nvcpl.hlp nvdd32.dll
-              nvdisp.drv nvmini.vxd nvmini2.vxd nvopengl.dll nvqtwk.dll nvmode.dll TrayIcon.exe
-              vgartd.vxd nvdesk32.dll nvdmcpl.dll nvfsvm.exe)
+# The driver files the installer copies from Driver\Win9X, read from its
+# table as tools/make-medium.sh reads them; UnVarnel.exe is the build's own.
+mapfile -t driver_files < <(sed -n 's/^ *{"\([^"]*\)", *"[^"]*"},.*$/\1/p' "$root/installer/driver_files.h" |
+                            awk '!seen[$0]++' | grep -vx UnVarnel.exe)
+[ "${#driver_files[@]}" -gt 0 ] || { echo "no driver files read from installer/driver_files.h"; exit 1; }
 expected_tree() {  # the medium's files and folders, relative, sorted
   { printf '%s\n' . ./InstVarnel.exe ./Driver ./Driver/Win9X ./Driver/Win9X/UnVarnel.exe
     printf './Driver/Win9X/%s\n' "${driver_files[@]}"
@@ -56,7 +56,8 @@ mv "$complete/nvcpl.hlp" "$complete/NVCPL.HLP"
 echo "an old uninstaller" >"$complete/UnVarnel.exe"
 echo "notes" >"$complete/notes.txt"
 out=$work/out-complete
-"$tool" --no-build --build "$build" --out "$out" "$complete" >"$work/complete.log" 2>&1
+image=$work/complete.iso
+"$tool" --no-build --build "$build" --out "$out" --iso "$image" "$complete" >"$work/complete.log" 2>&1
 check "complete folder accepted" [ $? -eq 0 ]
 mapfile -t media < <(find "$out" -mindepth 1 -maxdepth 1)
 check "one medium folder made" [ "${#media[@]}" -eq 1 ]
@@ -70,6 +71,33 @@ for name in "${driver_files[@]}"; do
   [ "$name" = nvcpl.hlp ] && from=$complete/NVCPL.HLP
   check "$name copied byte for byte" cmp -s "$from" "$medium/Driver/Win9X/$name"
 done
+
+# Its CD image, read back with genisoimage's isoinfo rather than the xorriso
+# that wrote it. The ISO 9660 tree is what MS-DOS and any CD driver read: 8.3
+# names in capitals, InstVarnel.exe cut to INSTVARN.EXE; Windows reads the
+# Joliet tree, which holds the medium as it is.
+isoinfo -i "$image" -f | sed 's/;1$//' | LC_ALL=C sort >"$work/iso9660.txt"
+isoinfo -i "$image" -f -J | LC_ALL=C sort >"$work/joliet.txt"
+check "ISO 9660 names are 8.3" bash -c "! grep -Ev '^(/[A-Z0-9_]{1,8}(\.[A-Z0-9_]{0,3})?)+\$' '$work/iso9660.txt'"
+check "ISO 9660 tree is the medium's names in capitals" \
+      diff <(tree_of "$medium" | sed -n 's|^\./|/|p' | tr a-z A-Z | sed 's|^/INSTVARNEL\.EXE$|/INSTVARN.EXE|' |
+             LC_ALL=C sort) "$work/iso9660.txt"
+check "Joliet tree is the medium's tree" diff <(tree_of "$medium" | sed -n 's|^\./|/|p') "$work/joliet.txt"
+while read -r path; do
+  check "$path reads back byte for byte" cmp -s "$medium$path" <(isoinfo -i "$image" -J -x "$path")
+done < <(cd "$medium" && find . -type f | sed 's|^\.||')
+joliet_label() {  # the volume id of the Joliet descriptor, which Windows shows
+  local at
+  for at in $(seq $((16 * 2048)) 2048 $((31 * 2048))); do
+    [ "$(dd if="$1" bs=1 skip=$((at + 88)) count=2 2>/dev/null | tr -d '\0')" = "%/" ] || continue
+    dd if="$1" bs=1 skip=$((at + 40)) count=32 2>/dev/null | iconv -f UTF-16BE -t UTF-8 | sed 's/ *$//'
+    return
+  done
+}
+version=$(sed -n 's/^#define VARNEL_VERSION_TEXT "\(.*\)"$/\1/p' "$build/common/version_info.h")
+label=VARNEL_${version//./_}
+check "volume label $label" [ "$(isoinfo -i "$image" -d | sed -n 's/^Volume id: //p')" = "$label" ]
+check "Joliet volume label $label" [ "$(joliet_label "$image")" = "$label" ]
 
 # No folder: a demo medium, marked as such on the medium and in every stand-in.
 out=$work/out-demo
