@@ -86,12 +86,6 @@ bool DrivenProgram::WaitForExit(DWORD timeoutMs) const {
            WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
-DWORD DrivenProgram::exitCode() const {
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return code;
-}
-
 void DrivenProgram::Kill() {
     TerminateProcess(process_.hProcess, 255);
     WaitForSingleObject(process_.hProcess, 5000);
@@ -142,15 +136,6 @@ std::string MessageBoxButtons(HWND box) {
         names += button.name;
     }
     return names;
-}
-
-bool WaitForItemText(HWND dialog, int id, const std::string& contains, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    do {
-        if (ItemText(dialog, id).find(contains) != std::string::npos) return true;
-        Sleep(kPollMs);
-    } while (GetTickCount() - start < timeoutMs);
-    return false;
 }
 
 StateRecording::StateRecording(const std::string& logPath) : logPath_(logPath) {

@@ -25,7 +25,6 @@ public:
     HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000) const;
     // Waits for the program to end; false on timeout.
     bool WaitForExit(DWORD timeoutMs = 10000) const;
-    DWORD exitCode() const;
     // Ends a program a failed test left running.
     void Kill();
 
@@ -46,8 +45,6 @@ void ClickItem(HWND dialog, int id);
 std::string MessageBoxText(HWND box);
 // The ids of the visible buttons of a message box (IDOK, IDCANCEL, ...).
 std::string MessageBoxButtons(HWND box);
-// Waits until the control's text satisfies `contains` (a substring), or the timeout.
-bool WaitForItemText(HWND dialog, int id, const std::string& contains, DWORD timeoutMs = 10000);
 
 // Records, from inside the program, the dialog's state at every new status
 // text and progress position (StateRecorder.dll, hooked into its thread).

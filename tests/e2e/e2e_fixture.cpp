@@ -33,6 +33,11 @@ void MakeMedium(const std::string& folder) {
 }
 
 void EndToEndTest::SetUp() {
+    // A test killed before its TearDown (CTest's timeout) leaves the mark and
+    // its changes behind; the Wine runner restores the prefix when it finds it.
+    ASSERT_FALSE(FileExists(VARNEL_UNFINISHED_MARK))
+        << "an end-to-end test before this one was killed or could not undo its changes, which may still be "
+           "on this machine";
     // The machine is the one the run asks for: Windows 98 (4.10) unless XP.
     char version[16] = {};
     GetEnvironmentVariableA("VARNEL_WINDOWS_VERSION", version, sizeof version);
@@ -41,14 +46,20 @@ void EndToEndTest::SetUp() {
         ASSERT_EQ(reported & 0xFFFF, 0x0105u) << "not a Windows XP prefix";
     else
         ASSERT_EQ(reported & 0xFFFF, 0x0A04u) << "not a Windows 98 prefix";
+    WriteFileBytes(VARNEL_UNFINISHED_MARK, "");
     original = CaptureMachine();
+    captured_ = true;
     MakeMedium(medium.path());
 }
 
 void EndToEndTest::TearDown() {
+    // Without a capture there is nothing to restore to, nor anything changed.
+    if (!captured_) return;
     RestoreMachine(original);
     const MachineChanges left = CompareMachines(original, CaptureMachine());
     EXPECT_TRUE(left.empty()) << "not undone: " << ::testing::PrintToString(left.Describe());
+    // What could not be undone stays marked, for the runner to restore.
+    if (left.empty()) DeleteFileA(VARNEL_UNFINISHED_MARK);
 }
 
 void EndToEndTest::PlantBoard(const std::string& hardwareId, std::initializer_list<const char*> instances) {

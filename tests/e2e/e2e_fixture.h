@@ -34,4 +34,7 @@ protected:
 
     MachineState original;  // before the test planted anything
     TempFolder medium;      // the driver medium, the programs' current folder
+
+private:
+    bool captured_ = false;
 };

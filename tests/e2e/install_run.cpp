@@ -41,7 +41,6 @@ InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer,
     if (inDone) inDone(dialog);
     ClickItem(dialog, answer == DoneAnswer::kReboot ? 1002 : IDCANCEL);
     run.ended = installer.WaitForExit(20000);
-    run.exitCode = installer.exitCode();
     // What arrived after the Done state: the restart's end-session messages.
     const std::vector<std::string> all = recording.Lines();
     run.afterDone.assign(all.begin() + static_cast<long>(run.states.size()), all.end());

@@ -28,7 +28,6 @@ struct InstallRun {
     bool ended = false;
     std::vector<std::string> states;     // StateRecording lines up to the Done state
     std::vector<std::string> afterDone;  // lines recorded after it
-    unsigned long exitCode = 0;
     std::vector<SeenBox> boxes;
     DoneState done;
 };

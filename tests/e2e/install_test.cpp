@@ -265,10 +265,15 @@ TEST_F(InstallTest, SourcesOnlyInDriverWin9XAreTakenFromThere) {
 }
 
 TEST_F(InstallTest, OkReachedAgainInDoneDoesNotInstallTwice) {
-    // Enter in Done reaches the dialog as IDOK although OK is hidden and disabled.
+    // Enter in Done reaches the dialog as IDOK although OK is hidden and
+    // disabled. The dialog manager sends it, so the reply comes once the
+    // handler has done whatever it does: a second install is recorded by then.
     const InstallRun run = RunInstaller(medium.path(), DoneAnswer::kCancel, [](HWND dialog) {
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        Sleep(500);
+        DWORD_PTR result = 0;
+        EXPECT_NE(SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, SMTO_NORMAL, 30000,
+                                      &result),
+                  0)
+            << "the installer did not return from IDOK";
         EXPECT_EQ(ItemText(dialog, 1001), kCompleteText);
         EXPECT_TRUE(ItemVisible(dialog, 1002));
     });

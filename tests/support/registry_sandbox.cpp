@@ -170,6 +170,10 @@ RegistryOverride::RegistryOverride() {
     char name[64];
     std::snprintf(name, sizeof name, "%s\\%lu-%d", kScratchRoot, GetCurrentProcessId(), ++counter);
     scratchPath_ = name;
+    // Wine reuses small process ids: a killed test may have left a scratch
+    // key of the same name behind, and its keys would be this test's machine.
+    RegDeleteTreeA(HKEY_CURRENT_USER, scratchPath_.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
     HKEY scratch = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch,
                         nullptr) != ERROR_SUCCESS) {
