@@ -58,14 +58,9 @@ if [ ! -f "$work/pristine/.ready" ]; then
 fi
 
 rm -rf "$work/medium" && mkdir -p "$work/medium"
-sources=(Varnel.inf Varnel.inf nvarch16.dll nvarch32.dll nvcore.vxd nvcpl.dll nvcpl.hlp nvdd32.dll nvdisp.drv
-         nvmini.vxd nvmini2.vxd nvopengl.dll nvqtwk.dll nvmode.dll UnVarnel.exe TrayIcon.exe vgartd.vxd
-         nvdesk32.dll nvdmcpl.dll nvfsvm.exe)
-targets=('INF\OTHER\ORVAVarnel.inf' 'INF\Varnel.inf' 'System\nvarch16.dll' 'System\nvarch32.dll'
-         'System\nvcore.vxd' 'System\nvcpl.dll' 'Help\nvcpl.hlp' 'System\nvdd32.dll' 'System\nvdisp.drv'
-         'System\nvmini.vxd' 'System\nvmini2.vxd' 'System\nvopengl.dll' 'System\nvqtwk.dll' 'System\nvmode.dll'
-         'System\UnVarnel.exe' 'System\TrayIcon.exe' 'System\vgartd.vxd' 'System\nvdesk32.dll'
-         'System\nvdmcpl.dll' 'System\nvfsvm.exe')
+. tools/lib/driver-files.sh
+mapfile -t sources < <(driver_file_sources .)
+mapfile -t targets < <(driver_file_targets .)
 for name in "${sources[@]}"; do
   [ "$name" = UnVarnel.exe ] && continue
   head -c 65536 /dev/urandom >"$work/medium/$name"  # driver files are tens of kilobytes

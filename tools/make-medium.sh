@@ -58,8 +58,8 @@ version=$(sed -n 's/^#define VARNEL_VERSION_TEXT "\(.*\)"$/\1/p' "$build/common/
 [ -n "$version" ] || fail "no version in $build/common/version_info.h"
 
 # The source names of the installer's file table, each once, in copy order.
-mapfile -t names < <(sed -n 's/^ *{"\([^"]*\)", *"[^"]*"},.*$/\1/p' "$root/installer/driver_files.h" |
-                     awk '!seen[$0]++')
+. "$root/tools/lib/driver-files.sh"
+mapfile -t names < <(driver_file_sources "$root" | awk '!seen[$0]++')
 [ "${#names[@]}" -gt 0 ] || fail "no file names read from installer/driver_files.h"
 
 # The driver's own files, by their names on the medium; FAT media often

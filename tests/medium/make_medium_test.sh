@@ -17,8 +17,8 @@ check() {  # check DESCRIPTION COMMAND...
 
 # The driver files the installer copies from Driver\Win9X, read from its
 # table as tools/make-medium.sh reads them; UnVarnel.exe is the build's own.
-mapfile -t driver_files < <(sed -n 's/^ *{"\([^"]*\)", *"[^"]*"},.*$/\1/p' "$root/installer/driver_files.h" |
-                            awk '!seen[$0]++' | grep -vx UnVarnel.exe)
+. "$root/tools/lib/driver-files.sh"
+mapfile -t driver_files < <(driver_file_sources "$root" | awk '!seen[$0]++' | grep -vx UnVarnel.exe)
 [ "${#driver_files[@]}" -gt 0 ] || { echo "no driver files read from installer/driver_files.h"; exit 1; }
 expected_tree() {  # the medium's files and folders, relative, sorted
   { printf '%s\n' . ./InstVarnel.exe ./Driver ./Driver/Win9X ./Driver/Win9X/UnVarnel.exe

@@ -2,6 +2,9 @@
 # machines as Wine prefixes, a headless display and the stand-in medium.
 # Sourced; expects set -euo pipefail in the caller.
 
+varnel_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$varnel_root/tools/lib/driver-files.sh"
+
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=;mshtml='
 
 # A Unix path as Wine's Z: drive sees it.
@@ -43,9 +46,7 @@ make_stand_in_medium() {
   local medium=$1 programs=$2 name
   rm -rf "$medium"
   mkdir -p "$medium"
-  for name in Varnel.inf nvarch16.dll nvarch32.dll nvcore.vxd nvcpl.dll nvcpl.hlp nvdd32.dll \
-              nvdisp.drv nvmini.vxd nvmini2.vxd nvopengl.dll nvqtwk.dll nvmode.dll TrayIcon.exe \
-              vgartd.vxd nvdesk32.dll nvdmcpl.dll nvfsvm.exe; do
+  for name in $(driver_file_sources "$varnel_root" | sort -u | grep -vx UnVarnel.exe); do
     printf 'Stand-in for the driver file %s of the demo medium.\r\n' "$name" >"$medium/$name"
   done
   [ -f "$programs/UnVarnel.exe" ] && cp "$programs/UnVarnel.exe" "$medium/"
