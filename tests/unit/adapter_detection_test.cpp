@@ -22,6 +22,7 @@ TEST(ClassifyAdapterTest, DevicePartsGiveTheirModels) {
 
 TEST(ClassifyAdapterTest, OnlyTheExactVendorAndDevicePartsCount) {
     EXPECT_EQ(ClassifyAdapter("ven_10de&dev_0028&SUBSYS_00000000&REV_A1"), 0);
+    EXPECT_EQ(ClassifyAdapter("ven_10de&DEV_0028&SUBSYS_00000000&REV_A1"), 0);  // the vendor part alone
     EXPECT_EQ(ClassifyAdapter("VEN_10DE&DEV_0020&SUBSYS_00000000&REV_A1"), 0);
     EXPECT_EQ(ClassifyAdapter("VEN_1002&DEV_0028&SUBSYS_00000000&REV_A1"), 0);
     EXPECT_EQ(ClassifyAdapter("VEN_10DE#DEV_0100&SUBSYS_00000000"), 3);  // character 8 is not examined

@@ -70,6 +70,13 @@ TEST_F(AdapterRegistrationTest, ClassIndexIsTheTaggedKeyElseTheLowestAbsentOne) 
     EXPECT_EQ(FindDisplayClassIndex("Q2PLUS"), 4) << "a tagged key wins over a lower free number";
 }
 
+TEST_F(AdapterRegistrationTest, TheLastNumber0049IsSearchedToo) {
+    for (int i = 0; i < 49; ++i) PlantClassKey((i < 10 ? "000" : "00") + std::to_string(i), "Q5");
+    EXPECT_EQ(FindDisplayClassIndex("Q2"), 49) << "free";
+    PlantClassKey("0049", "Q2");
+    EXPECT_EQ(FindDisplayClassIndex("Q2"), 49) << "tagged";
+}
+
 TEST_F(AdapterRegistrationTest, AllFiftyKeysTakenGives99AndTheBoardIsWrittenThere) {
     for (int i = 0; i < 50; ++i) PlantClassKey((i < 10 ? "000" : "00") + std::to_string(i), "Q5");
     PlantClassKey("0050", "Q2");  // beyond the searched range
