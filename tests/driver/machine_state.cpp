@@ -212,6 +212,14 @@ void CaptureRegistryInto(MachineState& state) {
         state.keys.erase(link);
         for (auto& [path, keyValues] : renamed) state.keys[path] = std::move(keyValues);
     }
+#ifdef _WIN64
+    // A 64-bit machine's 32-bit view, which Wine's own restart fills with
+    // Run keys; the 64-bit programs under test never see it.
+    for (auto it = state.keys.begin(); it != state.keys.end();) {
+        const std::string upper = UpperCase(it->first);
+        it = upper.compare(0, 20, "SOFTWARE\\WOW6432NODE") == 0 ? state.keys.erase(it) : std::next(it);
+    }
+#endif
 }
 
 void CaptureFolder(const std::string& root, const std::string& relative, bool recurse,

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 const char* const kMediumFiles[20] = {
     "Varnel.inf",   "nvarch16.dll", "nvarch32.dll", "nvcore.vxd",   "nvcpl.dll",
     "nvcpl.hlp",    "nvdd32.dll",   "nvdisp.drv",   "nvmini.vxd",   "nvmini2.vxd",
@@ -11,7 +13,7 @@ const char* const kMediumFiles[20] = {
 
 std::string ShippedProgram(const char* name) {
     // The build hands over a Unix folder; Wine's Z: drive is the Unix root.
-    std::string path = std::string("Z:") + VARNEL_SHIPPED_DIR + "/" + name;
+    std::string path = std::string("Z:") + VARNEL_PROGRAMS_DIR + "/" + name;
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
@@ -38,14 +40,13 @@ void EndToEndTest::SetUp() {
     ASSERT_FALSE(FileExists(VARNEL_UNFINISHED_MARK))
         << "an end-to-end test before this one was killed or could not undo its changes, which may still be "
            "on this machine";
-    // The machine is the one the run asks for: Windows 98 (4.10) unless XP.
+    // The machine is the one the run asks for: Windows 98 (4.10), XP (5.1),
+    // or XP x64 (5.2) for an x86-64 build.
     char version[16] = {};
     GetEnvironmentVariableA("VARNEL_WINDOWS_VERSION", version, sizeof version);
-    const DWORD reported = GetVersion();
-    if (std::string(version) == "winxp")
-        ASSERT_EQ(reported & 0xFFFF, 0x0105u) << "not a Windows XP prefix";
-    else
-        ASSERT_EQ(reported & 0xFFFF, 0x0A04u) << "not a Windows 98 prefix";
+    const std::map<std::string, DWORD> kReported = {{"win98", 0x0A04}, {"winxp", 0x0105}, {"winxp64", 0x0205}};
+    ASSERT_EQ(kReported.count(version), 1u) << "no machine named " << version;
+    ASSERT_EQ(GetVersion() & 0xFFFF, kReported.at(version)) << "not a " << version << " prefix";
     WriteFileBytes(VARNEL_UNFINISHED_MARK, "");
     original = CaptureMachine();
     captured_ = true;

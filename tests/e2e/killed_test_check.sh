@@ -5,9 +5,10 @@
 # the mark an unfinished end-to-end test leaves on C:\.
 set -euo pipefail
 wine_dir=$1 tests=$2 mark=$3
-export VARNEL_WINDOWS_VERSION=win98 LC_ALL=en_US.UTF-8
-unset VARNEL_RESTORE_UNFINISHED
-prefix=$wine_dir/prefix-win98
+unset VARNEL_WINDOWS_VERSION VARNEL_RESTORE_UNFINISHED
+export LC_ALL=en_US.UTF-8
+# The build's first machine, Windows 98 for a 32-bit build.
+prefix=$(. "$wine_dir/wine-env.sh" && echo "$WINEPREFIX")
 started=$wine_dir/killed-test-check.started
 
 fail() {

@@ -270,6 +270,9 @@ TEST_F(CopyDriverFileTest, FailureToStampTheTargetIsReportedAndFails) {
 }
 
 TEST_F(CopyDriverFileTest, BufferThatCannotBeHadIsReportedAndLeavesAnEmptyTarget) {
+#ifdef _WIN64
+    GTEST_SKIP() << "a 64-bit process can have a buffer of 4 GiB";
+#endif
     const std::string source = folder_ / "nvmode.dll";
     const std::string target = folder_ / "installed.dll";
     WriteFileBytes(source, "mode");
