@@ -138,6 +138,40 @@ void WriteClassValues(const std::string& classKey, const ModelProfile& profile) 
     WriteRegistryString(handler.c_str(), "", kCplExtensionClsid);
 }
 
+// The class key this board's fixed instance already names, when an install
+// was cut short after creating that key but before writing its
+// "InfSection": the fixed instance got "Driver" first, so it names the key,
+// but the search cannot recognise a key without the tag and would bind the
+// board to the next free number instead, leaving this one behind for good
+// (the uninstaller removes only the key "Driver" names). A key counts as
+// that unfinished one only while it holds nothing the install writes after
+// "DriverDesc": no tag, no subkeys, no other board's name.
+bool FindUnfinishedClassKey(const std::string& fixedInstance, const ModelProfile& profile,
+                            DisplayClassIndex& index) {
+    char driver[kTextBufferSize];
+    if (!ReadRegistryValue(fixedInstance.c_str(), "Driver", driver, sizeof driver)) return false;
+    constexpr char kPrefix[] = "DISPLAY\\";
+    constexpr size_t kPrefixLength = sizeof kPrefix - 1;
+    if (std::strncmp(driver, kPrefix, kPrefixLength) != 0 || std::strlen(driver) != kPrefixLength + 4) return false;
+    DisplayClassIndex named = 0;
+    for (const char* digit = driver + kPrefixLength; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9') return false;
+        named = named * 10 + (*digit - '0');
+    }
+    // Only a number the search walks can have been passed over by it.
+    if (named >= kDisplayClassKeyCount) return false;
+
+    const std::string key = DisplayClassKey(named);
+    char text[kTextBufferSize];
+    if (!RegistryKeyExists(key.c_str()) || EnumRegistrySubkey(0, text, sizeof text, key.c_str()) ||
+        ReadRegistryValue(key.c_str(), "InfSection", text, sizeof text))
+        return false;
+    if (ReadRegistryValue(key.c_str(), "DriverDesc", text, sizeof text) && std::strcmp(text, profile.boardName) != 0)
+        return false;
+    index = named;
+    return true;
+}
+
 }  // namespace
 
 std::string DisplayClassKey(DisplayClassIndex index) {
@@ -167,11 +201,13 @@ void InstallDialog::RegisterDisplayAdapter(AdapterModel model, const char* adapt
     // device's hardware key as this board.
     if (profile == nullptr || adapterKeyName == nullptr || adapterKeyName[0] == '\0') return;
 
-    const DisplayClassIndex index = FindDisplayClassIndex(profile->infSection);
+    const std::string hardwareKey = kPciEnumKey + std::string(adapterKeyName) + "\\";
+    DisplayClassIndex index = 0;
+    if (!FindUnfinishedClassKey(hardwareKey + kFixedInstance, *profile, index))
+        index = FindDisplayClassIndex(profile->infSection);
     const std::string classKey = DisplayClassKey(index);
     const std::string driver = "DISPLAY\\" + FourDigits(index);
 
-    const std::string hardwareKey = kPciEnumKey + std::string(adapterKeyName) + "\\";
     char instance[kTextBufferSize];
     for (DWORD n = 0; EnumRegistrySubkey(n, instance, sizeof instance, hardwareKey.c_str()); ++n)
         WriteInstanceValues(hardwareKey + instance + "\\", *profile, driver);
