@@ -174,10 +174,14 @@ TEST_F(InterruptedInstallTest, KilledAnywhereThenRunAgainOrUninstalled) {
         const std::vector<std::string> lines = RunJournaled(medium.path(), at, killed);
         ASSERT_TRUE(killed) << "the installer ran past write " << at;
         ASSERT_EQ(lines.back(), "killed=" + std::to_string(at));
-        // The same writes as the uninterrupted run up to there: the moment is the planned one.
+        // The same writes, in the same dialog states, as the uninterrupted
+        // run up to there: the kill hit the planned moment and its stage.
         const std::vector<Write> made = WritesOf(lines);
         ASSERT_EQ(made.size(), static_cast<size_t>(at - 1));
-        ASSERT_TRUE(made.empty() || made.back().detail == writes[at - 2].detail);
+        for (size_t i = 0; i < made.size(); ++i)
+            ASSERT_TRUE(made[i].call == writes[i].call && made[i].detail == writes[i].detail &&
+                        made[i].status == writes[i].status)
+                << "write " << i + 1 << " differs: " << made[i].call << " " << made[i].detail;
         ++hits[write.stage];
         std::printf("kill %2d: before write %3ld of %zu, %s %s: %s (%s)\n", kill, at, writes.size(),
                     write.call.c_str(), write.detail.empty() ? "\"\"" : write.detail.c_str(), kStages[write.stage],
