@@ -139,6 +139,44 @@ void WriteClassValues(const DisplayClassKeyPath& classKey, const ModelProfile& p
     WriteRegistryString(handler, "", kCplExtensionClsid);
 }
 
+// The class key this board's fixed instance already names, when an install
+// was cut short after creating that key but before writing its
+// "InfSection": the fixed instance got "Driver" first, so it names the key,
+// but the search cannot recognise a key without the tag and would bind the
+// board to the next free number instead, leaving this one behind for good
+// (the uninstaller removes only the key "Driver" names). A key counts as
+// that unfinished one only while it holds nothing the install writes after
+// "DriverDesc": no tag, no subkeys, no other board's name.
+// The class key number a "Driver" value names: DISPLAY\ and four digits.
+bool ClassIndexOfDriver(const char* driver, DisplayClassIndex& index) {
+    if (!StartsWith(driver, kDriverPrefix) || TextLength(driver) != DriverText::kCapacity) return false;
+    index = 0;
+    for (const char* digit = driver + TextLength(kDriverPrefix); *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9') return false;
+        index = index * 10 + (*digit - '0');
+    }
+    return true;
+}
+
+bool FindUnfinishedClassKey(const InstanceKeyPath& fixedInstance, const ModelProfile& profile,
+                            DisplayClassIndex& index) {
+    char driver[kTextBufferSize];
+    if (!ReadRegistryValue(fixedInstance, "Driver", driver, sizeof driver)) return false;
+    DisplayClassIndex named = 0;
+    // Only a number the search walks can have been passed over by it.
+    if (!ClassIndexOfDriver(driver, named) || named >= kDisplayClassKeyCount) return false;
+
+    const DisplayClassKeyPath key = DisplayClassKey(named);
+    char text[kTextBufferSize];
+    if (!RegistryKeyExists(key) || EnumRegistrySubkey(0, text, sizeof text, key) ||
+        ReadRegistryValue(key, "InfSection", text, sizeof text))
+        return false;
+    if (ReadRegistryValue(key, "DriverDesc", text, sizeof text) && !TextsEqual(text, profile.boardName))
+        return false;
+    index = named;
+    return true;
+}
+
 }  // namespace
 
 DisplayClassKeyPath DisplayClassKey(DisplayClassIndex index) {
@@ -168,12 +206,14 @@ void InstallDialog::RegisterDisplayAdapter(AdapterModel model, const char* adapt
     // device's hardware key as this board.
     if (profile == nullptr || adapterKeyName == nullptr || adapterKeyName[0] == '\0') return;
 
-    const DisplayClassIndex index = FindDisplayClassIndex(profile->infSection);
+    const InstanceKeyPath hardwareKey(kPciEnumKey, adapterKeyName, "\\");
+    DisplayClassIndex index = 0;
+    if (!FindUnfinishedClassKey(InstanceKeyPath(hardwareKey, kFixedInstance), *profile, index))
+        index = FindDisplayClassIndex(profile->infSection);
     const DisplayClassKeyPath classKey = DisplayClassKey(index);
     DriverText driver(kDriverPrefix);
     driver.AppendFourDigits(index);
 
-    const InstanceKeyPath hardwareKey(kPciEnumKey, adapterKeyName, "\\");
     char instance[kTextBufferSize];
     for (DWORD n = 0; EnumRegistrySubkey(n, instance, sizeof instance, hardwareKey); ++n)
         WriteInstanceValues(InstanceKeyPath(hardwareKey, instance, "\\"), *profile, driver);

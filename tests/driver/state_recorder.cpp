@@ -4,10 +4,18 @@
 // it runs; from inside, each new status text and progress position is
 // recorded together with the state of every control at that moment, one
 // line each, appended to the file named by VARNEL_STATE_LOG.
+//
+// With VARNEL_KILL_AT_WRITE set, the program's own imports of the calls that
+// change files, folders, system.ini and the registry are routed through here
+// as well: each such call is recorded as a "write=" line before it is made,
+// and the one numbered VARNEL_KILL_AT_WRITE (counting from 1; 0 for none)
+// ends the process instead, as a crash or a reset would at that moment.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -49,9 +57,127 @@ void Record(HWND dialog) {
     Append(line);
 }
 
+// The write journal and the kill.
+long writesMade = 0;
+long killAt = 0;
+
+void BeforeWrite(const char* call, const std::string& detail) {
+    ++writesMade;
+    if (writesMade == killAt) {
+        Append("killed=" + std::to_string(writesMade) + "\n");
+        TerminateProcess(GetCurrentProcess(), 255);
+    }
+    Append("write=" + std::to_string(writesMade) + "|" + call + "|" + detail + "\n");
+}
+
+std::string Text(const char* text) {
+    return text != nullptr ? text : "";
+}
+
+decltype(&CreateDirectoryA) realCreateDirectoryA;
+decltype(&CreateFileA) realCreateFileA;
+decltype(&WriteFile) realWriteFile;
+decltype(&SetFileTime) realSetFileTime;
+decltype(&SetFileAttributesA) realSetFileAttributesA;
+decltype(&WritePrivateProfileStringA) realWritePrivateProfileStringA;
+decltype(&RegCreateKeyExA) realRegCreateKeyExA;
+decltype(&RegSetValueExA) realRegSetValueExA;
+
+BOOL WINAPI JournalCreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
+    BeforeWrite("CreateDirectoryA", Text(path));
+    return realCreateDirectoryA(path, security);
+}
+
+HANDLE WINAPI JournalCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                 DWORD disposition, DWORD flags, HANDLE templateFile) {
+    // Opening for reading changes nothing.
+    if (access & GENERIC_WRITE) BeforeWrite("CreateFileA", Text(path) + " " + std::to_string(disposition));
+    return realCreateFileA(path, access, share, security, disposition, flags, templateFile);
+}
+
+BOOL WINAPI JournalWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    BeforeWrite("WriteFile", std::to_string(size));
+    return realWriteFile(file, data, size, written, overlapped);
+}
+
+BOOL WINAPI JournalSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write) {
+    BeforeWrite("SetFileTime", "");
+    return realSetFileTime(file, creation, access, write);
+}
+
+BOOL WINAPI JournalSetFileAttributesA(LPCSTR path, DWORD attributes) {
+    BeforeWrite("SetFileAttributesA", Text(path) + " " + std::to_string(attributes));
+    return realSetFileAttributesA(path, attributes);
+}
+
+BOOL WINAPI JournalWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR path) {
+    BeforeWrite("WritePrivateProfileStringA", Text(path) + " [" + Text(section) + "] " + Text(key));
+    return realWritePrivateProfileStringA(section, key, text, path);
+}
+
+LONG WINAPI JournalRegCreateKeyExA(HKEY root, LPCSTR path, DWORD reserved, LPSTR keyClass, DWORD options,
+                                   REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition) {
+    BeforeWrite("RegCreateKeyExA", Text(path));
+    return realRegCreateKeyExA(root, path, reserved, keyClass, options, access, security, key, disposition);
+}
+
+LONG WINAPI JournalRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
+    BeforeWrite("RegSetValueExA", Text(name));
+    return realRegSetValueExA(key, name, reserved, type, data, size);
+}
+
+// Points the program's import of `function` from `dll` at `replacement`.
+template <typename Function>
+void Reroute(const char* dll, const char* function, Function replacement, Function& original) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) return;
+    for (auto* module = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         module->Name != 0; ++module) {
+        if (_stricmp(reinterpret_cast<const char*>(base + module->Name), dll) != 0) continue;
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(
+            base + (module->OriginalFirstThunk ? module->OriginalFirstThunk : module->FirstThunk));
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+            DWORD protection = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection);
+            original = reinterpret_cast<Function>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
+        }
+    }
+}
+
+// Once, in the hooked program (never in the driver, which loads this DLL
+// only to find the hook procedure).
+void StartJournal() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    char number[32];
+    if (!GetEnvironmentVariableA("VARNEL_KILL_AT_WRITE", number, sizeof number)) return;
+    killAt = std::strtol(number, nullptr, 10);
+    Reroute("kernel32.dll", "CreateDirectoryA", &JournalCreateDirectoryA, realCreateDirectoryA);
+    Reroute("kernel32.dll", "CreateFileA", &JournalCreateFileA, realCreateFileA);
+    Reroute("kernel32.dll", "WriteFile", &JournalWriteFile, realWriteFile);
+    Reroute("kernel32.dll", "SetFileTime", &JournalSetFileTime, realSetFileTime);
+    Reroute("kernel32.dll", "SetFileAttributesA", &JournalSetFileAttributesA, realSetFileAttributesA);
+    Reroute("kernel32.dll", "WritePrivateProfileStringA", &JournalWritePrivateProfileStringA,
+            realWritePrivateProfileStringA);
+    Reroute("advapi32.dll", "RegCreateKeyExA", &JournalRegCreateKeyExA, realRegCreateKeyExA);
+    Reroute("advapi32.dll", "RegSetValueExA", &JournalRegSetValueExA, realRegSetValueExA);
+    Append("journal\n");
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK RecordState(int code, WPARAM wParam, LPARAM lParam) {
+    StartJournal();
     if (code == HC_ACTION) {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
         const int id = GetDlgCtrlID(call->hwnd);

@@ -4,11 +4,21 @@
 
 #include <map>
 
+#include "driver_files.h"
+
 const char* const kMediumFiles[20] = {
     "Varnel.inf",   "nvarch16.dll", "nvarch32.dll", "nvcore.vxd",   "nvcpl.dll",
     "nvcpl.hlp",    "nvdd32.dll",   "nvdisp.drv",   "nvmini.vxd",   "nvmini2.vxd",
     "nvopengl.dll", "nvqtwk.dll",   "nvmode.dll",   "UnVarnel.exe", "TrayIcon.exe",
     "vgartd.vxd",   "nvdesk32.dll", "nvdmcpl.dll",  "nvfsvm.exe",   "Varnel.inf",
+};
+
+const char* const kDeployedFiles[20] = {
+    "INF\\OTHER\\ORVAVARNEL.INF", "INF\\VARNEL.INF",        "SYSTEM\\NVARCH16.DLL",   "SYSTEM\\NVARCH32.DLL",
+    "SYSTEM\\NVCORE.VXD",         "SYSTEM\\NVCPL.DLL",      "HELP\\NVCPL.HLP",        "SYSTEM\\NVDD32.DLL",
+    "SYSTEM\\NVDISP.DRV",         "SYSTEM\\NVMINI.VXD",     "SYSTEM\\NVMINI2.VXD",    "SYSTEM\\NVOPENGL.DLL",
+    "SYSTEM\\NVQTWK.DLL",         "SYSTEM\\NVMODE.DLL",     "SYSTEM\\UNVARNEL.EXE",   "SYSTEM\\TRAYICON.EXE",
+    "SYSTEM\\VGARTD.VXD",         "SYSTEM\\NVDESK32.DLL",   "SYSTEM\\NVDMCPL.DLL",    "SYSTEM\\NVFSVM.EXE",
 };
 
 std::string ShippedProgram(const char* name) {
@@ -70,4 +80,35 @@ void EndToEndTest::PlantBoard(const std::string& hardwareId, std::initializer_li
         PutValue(key + "\\" + instance, "HardwareID", SzValue("PCI\\" + hardwareId));
         PutValue(key + "\\" + instance, "DeviceDesc", SzValue("Standard PCI Graphics Adapter (VGA)"));
     }
+}
+
+namespace {
+
+// Whole seconds of a file's last-write time, as FindFirstFileA reports it.
+ULONGLONG LastWriteSeconds(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    FindClose(search);
+    return ((ULONGLONG)found.ftLastWriteTime.dwHighDateTime << 32 | found.ftLastWriteTime.dwLowDateTime) / 10000000;
+}
+
+}  // namespace
+
+// Which source each target comes from is the installer's table; what a
+// placed file must be like is the test's.
+::testing::AssertionResult PlacedLikeTheirSources(const std::string& sourceFolder) {
+    const std::string windows = MachineWindowsDirectory();
+    for (const DriverFile& file : DriverFileTable) {
+        const std::string source = sourceFolder + file.source, target = windows + file.target;
+        const DWORD attributes = GetFileAttributesA(target.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return ::testing::AssertionFailure() << target << " is missing";
+        if (attributes & FILE_ATTRIBUTE_READONLY) return ::testing::AssertionFailure() << target << " is read-only";
+        if (ReadFileBytes(target) != ReadFileBytes(source))
+            return ::testing::AssertionFailure() << target << " does not hold " << source;
+        if (LastWriteSeconds(target) != LastWriteSeconds(source))
+            return ::testing::AssertionFailure() << target << " was last written at " << LastWriteSeconds(target)
+                                                 << " s, " << source << " at " << LastWriteSeconds(source) << " s";
+    }
+    return ::testing::AssertionSuccess();
 }

@@ -13,6 +13,9 @@
 
 // The source files of the driver medium, by the names the installer copies.
 extern const char* const kMediumFiles[20];
+// Where the driver files go, relative to the Windows directory, as the
+// capture spells them (upper case).
+extern const char* const kDeployedFiles[20];
 
 std::string ShippedProgram(const char* name);  // InstVarnel.exe, UnVarnel.exe
 inline std::string InstallerPath() { return ShippedProgram("InstVarnel.exe"); }
@@ -22,6 +25,11 @@ inline std::string UninstallerPath() { return ShippedProgram("UnVarnel.exe"); }
 // the real one. Each stand-in's content names it, so copies can be told apart.
 void MakeMedium(const std::string& folder);
 std::string StandInContent(const std::string& sourceName);
+
+// Every driver file in the Windows directory holds its source's bytes from
+// `sourceFolder`, has the source's last-write time to the second and is not
+// read-only.
+::testing::AssertionResult PlacedLikeTheirSources(const std::string& sourceFolder);
 
 
 class EndToEndTest : public ::testing::Test {

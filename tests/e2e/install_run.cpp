@@ -5,11 +5,11 @@
 const char kInstallCaption[] = "Install ORVA Varnel Windows 9X / ME Display Drivers";
 
 InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer,
-                        const std::function<void(HWND dialog)>& inDone) {
+                        const std::function<void(HWND dialog)>& inDone, const std::string& program) {
     InstallRun run;
     TempFolder logFolder;
     StateRecording recording(logFolder / "states.log");
-    DrivenProgram installer(InstallerPath(), currentFolder);
+    DrivenProgram installer(program.empty() ? InstallerPath() : program, currentFolder);
     HWND dialog = installer.WaitForDialog(kInstallCaption);
     if (dialog == nullptr) return run;
     run.dialogOpened = true;

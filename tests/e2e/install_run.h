@@ -34,9 +34,10 @@ struct InstallRun {
 
 enum class DoneAnswer { kCancel, kReboot };
 
-// Runs InstVarnel.exe from `currentFolder` and drives it to its end.
-// `inDone`, when given, acts on the dialog in the Done state before the answer.
+// Runs InstVarnel.exe (the build's, or `program`) from `currentFolder` and
+// drives it to its end. `inDone`, when given, acts on the dialog in the Done
+// state before the answer.
 InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer = DoneAnswer::kCancel,
-                        const std::function<void(HWND dialog)>& inDone = nullptr);
+                        const std::function<void(HWND dialog)>& inDone = nullptr, const std::string& program = "");
 
 extern const char kInstallCaption[];

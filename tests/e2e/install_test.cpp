@@ -13,16 +13,6 @@
 
 namespace {
 
-// Where the driver files go, relative to the Windows directory, as the
-// capture spells them (upper case).
-const char* const kDeployedFiles[] = {
-    "INF\\OTHER\\ORVAVARNEL.INF", "INF\\VARNEL.INF",        "SYSTEM\\NVARCH16.DLL",   "SYSTEM\\NVARCH32.DLL",
-    "SYSTEM\\NVCORE.VXD",         "SYSTEM\\NVCPL.DLL",      "HELP\\NVCPL.HLP",        "SYSTEM\\NVDD32.DLL",
-    "SYSTEM\\NVDISP.DRV",         "SYSTEM\\NVMINI.VXD",     "SYSTEM\\NVMINI2.VXD",    "SYSTEM\\NVOPENGL.DLL",
-    "SYSTEM\\NVQTWK.DLL",         "SYSTEM\\NVMODE.DLL",     "SYSTEM\\UNVARNEL.EXE",   "SYSTEM\\TRAYICON.EXE",
-    "SYSTEM\\VGARTD.VXD",         "SYSTEM\\NVDESK32.DLL",   "SYSTEM\\NVDMCPL.DLL",    "SYSTEM\\NVFSVM.EXE",
-};
-
 constexpr char kClassKey[] = "System\\CurrentControlSet\\Services\\Class\\Display\\";
 constexpr char kCompleteText[] =
     "\t      Install Complete.\n\nPlease reboot system to let Varnel work normally.\n\nReboot Now ?";

@@ -12,6 +12,7 @@
 #include "dialog_units.h"
 #include "e2e_fixture.h"
 #include "install_run.h"
+#include "leftovers.h"
 #include "uninstall_run.h"
 
 namespace {
@@ -105,53 +106,6 @@ protected:
         return CompareMachines(before_, CaptureMachine());
     }
     void Capture() { before_ = CaptureMachine(); }
-
-    // The documented leftovers: three files and INF\OTHER; the uninstaller's
-    // own running copy, which Windows will not delete while it runs; the
-    // other instance keys; OtherDevicePath; the keyboard values; the display
-    // settings reset to 4 bits at 640,480; the NVIDIA key without its value.
-    void ExpectOnlyTheLeftovers(const MachineChanges& changes, const std::set<std::string>& instanceKeys,
-                                bool boards) {
-        std::set<std::string> files = {"INF\\OTHER\\", "SYSTEM\\NVFSVM.EXE", "SYSTEM\\NVDESK32.DLL",
-                                       "SYSTEM\\NVDMCPL.DLL", "SYSTEM\\UNVARNEL.EXE"};
-        EXPECT_EQ(changes.addedFiles, files);
-        EXPECT_EQ(changes.changedFiles, boards ? std::set<std::string>{"SYSTEM.INI"} : std::set<std::string>{});
-        EXPECT_TRUE(changes.removedFiles.empty());
-
-        std::set<ValueRef> expected = {{"Config\\0001\\Display\\Settings", "BitsPerPixel"},
-                                       {"Config\\0001\\Display\\Settings", "Resolution"}};
-        if (boards) {
-            expected.insert({"Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath"});
-            expected.insert({"Control Panel\\Keyboard", "KeyBoardSpeed"});
-            expected.insert({"Control Panel\\Keyboard", "KeyBoardDelay"});
-            for (const auto& key : instanceKeys)
-                for (const char* name : {"Class", "DeviceDesc", "Driver", "Mfg", "ConfigFlags"}) expected.insert({key, name});
-        }
-        std::set<ValueRef> actual;
-        for (const auto& [ref, value] : changes.setValues) actual.insert({ref.first, ref.second});
-        EXPECT_EQ(actual, expected) << ::testing::PrintToString(changes.Describe());
-        EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4"));
-        EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "Resolution", "640,480"));
-        EXPECT_TRUE(changes.removedKeys.empty() && changes.removedValues.empty())
-            << ::testing::PrintToString(changes.Describe());
-        if (boards) {
-            EXPECT_TRUE(KeyExists("Software\\NVIDIA Corporation\\Global\\System"));
-            EXPECT_FALSE(GetValue("Software\\NVIDIA Corporation\\Global\\System", "EnableVia4X"));
-            const std::string ini = ReadFileBytes(windows + "system.ini");
-            EXPECT_NE(ini.find("EMMExclude=C000-CFFF,C000-CFFF"), std::string::npos);
-        }
-        // Keys that stay behind hold no values but the leftovers' (levels
-        // above the removed keys, and the leftovers' own keys).
-        for (const auto& key : changes.addedKeys) {
-            for (const auto& name : ValueNames(key))
-                EXPECT_TRUE(expected.count({key, name})) << key << " [" << name << "] was left behind";
-        }
-        for (const char* gone : {"System\\CurrentControlSet\\Services\\Class\\Display\\0000",
-                                 "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel",
-                                 "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}",
-                                 "System\\CurrentControlSet\\Services\\VxD\\VGARTD"})
-            EXPECT_FALSE(KeyExists(gone)) << gone;
-    }
 
 private:
     MachineState before_;

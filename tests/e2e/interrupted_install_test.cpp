@@ -1,0 +1,211 @@
+// The real installer killed at seeded random moments between OK and Done,
+// as a crash or a reset would stop it: whatever it had written by then, an
+// install run again must end exactly where an uninterrupted one ends, and an
+// uninstall on the cut-short machine must leave no more than the documented
+// leftovers and touch nothing that is not the product's.
+//
+// The moments are write calls: the state recorder routes the installer's
+// calls that change files, system.ini and the registry through itself, logs
+// each, and ends the process just before the chosen one. A moment is thus
+// exact and repeatable from its seed, and each of the three stages (file
+// copy, the board's registration, the machine-wide entries) gets kills of
+// its own, however short it runs.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iterator>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "e2e_fixture.h"
+#include "install_run.h"
+#include "leftovers.h"
+#include "uninstall_run.h"
+
+namespace {
+
+constexpr unsigned kSeed = 19991005;
+constexpr int kKills = 20;
+constexpr char kBoard[] = "VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1";
+constexpr char kClassKeys[] = "System\\CurrentControlSet\\Services\\Class\\Display\\";
+
+const char* const kStages[] = {"file copy", "registration", "machine-wide entries"};
+
+struct Write {
+    long number;
+    std::string call;    // CreateFileA, RegSetValueExA, ...
+    std::string detail;  // its path, key or value name
+    int stage;           // into kStages
+    std::string status;  // the dialog's last recorded state before it
+};
+
+// The journal of a run: every write call, in order, with the stage it
+// belongs to. The registration of the one board ends with its last mode key;
+// what follows is the machine-wide entries.
+std::vector<Write> WritesOf(const std::vector<std::string>& lines) {
+    std::vector<Write> writes;
+    int stage = 0;
+    std::string status;
+    size_t lastClassKey = 0;
+    for (const std::string& line : lines) {
+        if (line.rfind("status=", 0) == 0) {
+            status = line;
+            if (line.find("Adding Registry") != std::string::npos) stage = 1;
+        } else if (line.rfind("write=", 0) == 0) {
+            const size_t bar = line.find('|'), next = line.find('|', bar + 1);
+            Write write{std::stol(line.substr(6, bar - 6)), line.substr(bar + 1, next - bar - 1),
+                        line.substr(next + 1), stage, status};
+            if (write.call == "RegCreateKeyExA" && write.detail.rfind(kClassKeys, 0) == 0) lastClassKey = writes.size();
+            writes.push_back(write);
+        }
+    }
+    // After the last class key's creation and its value.
+    for (size_t i = lastClassKey + 2; i < writes.size(); ++i) writes[i].stage = 2;
+    return writes;
+}
+
+// Runs the installer from `medium` with its writes journaled, to its end
+// (Cancel in Done) or until it is killed before write `killAt`.
+std::vector<std::string> RunJournaled(const std::string& medium, long killAt, bool& killed) {
+    killed = false;
+    TempFolder logFolder;
+    StateRecording recording(logFolder / "journal.log");
+    SetEnvironmentVariableA("VARNEL_KILL_AT_WRITE", std::to_string(killAt).c_str());
+    DrivenProgram installer(InstallerPath(), medium);
+    SetEnvironmentVariableA("VARNEL_KILL_AT_WRITE", nullptr);
+    HWND dialog = installer.WaitForDialog(kInstallCaption);
+    if (dialog == nullptr || !recording.Attach(installer)) {
+        ADD_FAILURE() << "the installer did not open, or the recorder could not be hooked in";
+        return {};
+    }
+    // Wine loads a hook's DLL into the program when the hooked thread first
+    // handles a message; the recorder then starts the journal. Before OK, so
+    // that no write goes unseen.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    std::vector<std::string> started = recording.Lines();
+    for (int i = 0; i < 100 && started.empty(); ++i) {
+        Sleep(50);
+        SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+        started = recording.Lines();
+    }
+    if (started.empty() || started.front() != "journal") {
+        ADD_FAILURE() << "the journal did not start: " << ::testing::PrintToString(started);
+        return {};
+    }
+    ClickItem(dialog, IDOK);
+    if (killAt > 0) {
+        killed = installer.WaitForExit(120000) && installer.exitCode() == 255;
+    } else {
+        const DWORD start = GetTickCount();
+        while (!ItemVisible(dialog, 1002) && GetTickCount() - start < 120000) Sleep(20);
+        ClickItem(dialog, IDCANCEL);
+        installer.WaitForExit(20000);
+    }
+    return recording.Lines();
+}
+
+// What the dialog showed: its status text and the bar's position.
+std::string Shown(const std::string& status) {
+    if (status.empty()) return "nothing yet";
+    const size_t text = std::string("status=").size(), bar = status.rfind(',');
+    return "\"" + status.substr(text, status.find('|') - text) + "\", bar at " + status.substr(bar + 1);
+}
+
+class InterruptedInstallTest : public EndToEndTest {};
+
+TEST_F(InterruptedInstallTest, KilledAnywhereThenRunAgainOrUninstalled) {
+    const auto started = std::chrono::steady_clock::now();
+    PlantBoard(kBoard, {"0000", "0001"});
+    // Neighbours the cut-short machine must keep: another driver's class key,
+    // named by the board's instances until the install points them elsewhere.
+    PutValue(std::string(kClassKeys) + "0000", "InfSection", SzValue("VGA"));
+    PutValue(std::string(kClassKeys) + "0000\\DEFAULT", "drv", SzValue("vga.drv"));
+    for (const char* instance : {"0000", "0001"})
+        PutValue(std::string("Enum\\PCI\\") + kBoard + "\\" + instance, "Driver", SzValue("DISPLAY\\0000"));
+    PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "SystemTray", SzValue("SysTray.Exe"));
+    const std::string board = std::string("Enum\\PCI\\") + kBoard;
+    const std::set<std::string> instanceKeys = {board + "\\0000", board + "\\0001"};
+    const MachineState planted = CaptureMachine();
+
+    // The uninterrupted install: where every run must end, and its writes.
+    bool killed = false;
+    const std::vector<Write> writes = WritesOf(RunJournaled(medium.path(), 0, killed));
+    ASSERT_FALSE(writes.empty());
+    const MachineState installed = CaptureMachine();
+    ASSERT_TRUE(PlacedLikeTheirSources(medium.path()));
+    // By stage, and within a stage by what the dialog showed (in the file
+    // copy, one group per file: the uninstaller's own copy alone takes
+    // hundreds of writes).
+    std::vector<std::map<std::string, std::vector<long>>> byStage(3);
+    size_t perStage[3] = {};
+    for (const Write& write : writes) {
+        byStage[write.stage][write.status].push_back(write.number);
+        ++perStage[write.stage];
+    }
+    for (int stage = 0; stage < 3; ++stage) ASSERT_FALSE(byStage[stage].empty()) << kStages[stage];
+    std::printf("An uninterrupted install makes %zu writes: %zu in the file copy, %zu in the registration, "
+                "%zu for the machine-wide entries.\n",
+                writes.size(), perStage[0], perStage[1], perStage[2]);
+
+    std::mt19937 random(kSeed);
+    std::set<long> moments;
+    int hits[3] = {};
+    for (int kill = 1; kill <= kKills; ++kill) {
+        // The stages in turn; in each, a step, then a write of that step not taken before.
+        const auto& steps = byStage[(kill - 1) % 3];
+        long at = 0;
+        do {
+            auto step = steps.begin();
+            std::advance(step, std::uniform_int_distribution<size_t>(0, steps.size() - 1)(random));
+            at = step->second[std::uniform_int_distribution<size_t>(0, step->second.size() - 1)(random)];
+        } while (!moments.insert(at).second);
+        const Write& write = writes[at - 1];
+        SCOPED_TRACE("kill " + std::to_string(kill) + " before write " + std::to_string(at) + " of seed " +
+                     std::to_string(kSeed));
+        RestoreMachine(planted);
+
+        const std::vector<std::string> lines = RunJournaled(medium.path(), at, killed);
+        ASSERT_TRUE(killed) << "the installer ran past write " << at;
+        ASSERT_EQ(lines.back(), "killed=" + std::to_string(at));
+        // The same writes, in the same dialog states, as the uninterrupted
+        // run up to there: the kill hit the planned moment and its stage.
+        const std::vector<Write> made = WritesOf(lines);
+        ASSERT_EQ(made.size(), static_cast<size_t>(at - 1));
+        for (size_t i = 0; i < made.size(); ++i)
+            ASSERT_TRUE(made[i].call == writes[i].call && made[i].detail == writes[i].detail &&
+                        made[i].status == writes[i].status)
+                << "write " << i + 1 << " differs: " << made[i].call << " " << made[i].detail;
+        ++hits[write.stage];
+        std::printf("kill %2d: before write %3ld of %zu, %s %s: %s (%s)\n", kill, at, writes.size(),
+                    write.call.c_str(), write.detail.empty() ? "\"\"" : write.detail.c_str(), kStages[write.stage],
+                    Shown(write.status).c_str());
+        std::fflush(stdout);
+        const MachineState cutShort = CaptureMachine();
+
+        const InstallRun again = RunInstaller(medium.path());
+        ASSERT_TRUE(again.reachedDone && again.ended);
+        EXPECT_TRUE(again.boxes.empty());
+        const MachineChanges left = CompareMachines(installed, CaptureMachine());
+        EXPECT_TRUE(left.empty()) << "run again, the install ends elsewhere: " << ::testing::PrintToString(left.Describe());
+        EXPECT_TRUE(PlacedLikeTheirSources(medium.path()));
+
+        // The same cut-short machine, uninstalled with the medium's uninstaller.
+        RestoreMachine(cutShort);
+        const UninstallRun uninstall = RunUninstaller(medium / "UnVarnel.exe");
+        EXPECT_TRUE(uninstall.questionAsked && uninstall.ended);
+        EXPECT_TRUE(NothingBeyondTheLeftovers(CompareMachines(planted, CaptureMachine()), instanceKeys));
+        if (HasFailure()) break;
+    }
+    std::printf("%d kills (seed %u): %d in the %s, %d in the %s, %d in the %s; %.0f s\n", kKills, kSeed, hits[0],
+                kStages[0], hits[1], kStages[1], hits[2], kStages[2],
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// A board's registration cut short where its display-class key has been
+// created but not yet tagged with "InfSection", then the install run again:
+// it must end where an uninterrupted install ends, so that the removal,
+// which deletes only the class key "Driver" names, leaves no class key.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "adapter_detection.h"
+#include "recording_install_dialog.h"
+#include "registry_listing.h"
+#include "registry_sandbox.h"
+#include "temp_folder.h"
+#include "uninstall_dialog.h"
+
+namespace {
+
+const std::string kDisplay = "System\\CurrentControlSet\\Services\\Class\\Display\\";
+const std::string kBoard = "VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1";
+const std::string kFixedInstance = "Enum\\PCI\\" + kBoard + "\\000800";
+
+// Another driver's key takes number 0000, so the board's is 0001.
+void PlantMachine() {
+    PutValue(kDisplay + "0000", "InfSection", SzValue("VGA"));
+    PutValue(kDisplay + "0000\\DEFAULT", "drv", SzValue("vga.drv"));
+    PutValue("Enum\\PCI\\" + kBoard + "\\0000", "HardwareID", SzValue("PCI\\" + kBoard));
+}
+
+void Install(const std::string& windowsFolder) {
+    AdapterTable adapters{};
+    RecordingInstallDialog dialog(adapters);
+    std::strcpy(dialog.windowsDirectory, windowsFolder.c_str());
+    DetectAdapters(adapters);
+    for (int k = 0; k < adapters.count; ++k) dialog.RegisterDisplayAdapter(ClassifyAdapter(adapters.slots[k]), adapters.slots[k]);
+}
+
+void Uninstall(const std::string& windowsFolder) {
+    AdapterTable adapters{};
+    UninstallDialog dialog(adapters);
+    std::strcpy(dialog.windowsDirectory, windowsFolder.c_str());
+    DetectAdapters(adapters);
+    dialog.DeleteRegistryEntries();
+}
+
+// What the class key held when the install stopped: nothing (stopped between
+// creating it and setting its first value), or its first value.
+struct CutShort {
+    const char* name;
+    bool driverDesc;
+};
+
+class InterruptedRegistrationTest : public ::testing::TestWithParam<CutShort> {
+protected:
+    TempFolder windows_;
+};
+
+TEST_P(InterruptedRegistrationTest, RunAgainItEndsAsAnUninterruptedInstallAndTheRemovalLeavesNoClassKey) {
+    std::vector<std::string> uninterrupted;
+    {
+        RegistryOverride registry;
+        PlantMachine();
+        Install(windows_.path());
+        uninterrupted = RegistryListing({""});
+    }
+    RegistryOverride registry;
+    PlantMachine();
+    // The fixed instance is written before the class key is created.
+    PutValue(kFixedInstance, "Driver", SzValue("DISPLAY\\0001"));
+    PutKey(kDisplay + "0001");
+    if (GetParam().driverDesc) PutValue(kDisplay + "0001", "DriverDesc", SzValue("ORVA Varnel Q2"));
+
+    Install(windows_.path());
+    EXPECT_TRUE(SameListing(RegistryListing({""}), uninterrupted));
+    Uninstall(windows_.path());
+    EXPECT_EQ(SubkeyNames(kDisplay), std::vector<std::string>{"0000"});
+}
+
+INSTANTIATE_TEST_SUITE_P(ClassKey, InterruptedRegistrationTest,
+                         ::testing::Values(CutShort{"Empty", false}, CutShort{"WithDriverDesc", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A key the board's instance names but that holds more than an unfinished
+// install leaves (another board's name, a subkey) is another driver's: the
+// board gets a key of its own and that one is left as it was.
+TEST(InterruptedRegistrationGuardTest, AnotherDriversKeyNamedByTheInstanceIsNotTaken) {
+    TempFolder windows;
+    for (const char* subkey : {"", "\\DEFAULT"}) {
+        RegistryOverride registry;
+        PlantMachine();
+        PutValue(kFixedInstance, "Driver", SzValue("DISPLAY\\0001"));
+        const std::string key = kDisplay + "0001" + subkey;
+        PutValue(key, "DriverDesc", SzValue(*subkey ? "ORVA Varnel Q2" : "Standard Display Adapter"));
+        const std::vector<std::string> planted = RegistryListing({kDisplay + "0001"});
+        Install(windows.path());
+        EXPECT_TRUE(HasString(kFixedInstance, "Driver", "DISPLAY\\0002")) << key;
+        EXPECT_TRUE(SameListing(RegistryListing({kDisplay + "0001"}), planted)) << key;
+    }
+}
+
+}  // namespace
