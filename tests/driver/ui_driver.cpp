@@ -86,6 +86,12 @@ bool DrivenProgram::WaitForExit(DWORD timeoutMs) const {
            WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
+DWORD DrivenProgram::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
 void DrivenProgram::Kill() {
     TerminateProcess(process_.hProcess, 255);
     WaitForSingleObject(process_.hProcess, 5000);

@@ -25,6 +25,8 @@ public:
     HWND WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000) const;
     // Waits for the program to end; false on timeout.
     bool WaitForExit(DWORD timeoutMs = 10000) const;
+    // What it ended with (STILL_ACTIVE while it runs).
+    DWORD exitCode() const;
     // Ends a program a failed test left running.
     void Kill();
 
