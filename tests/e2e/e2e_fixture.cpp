@@ -4,28 +4,13 @@
 
 #include <map>
 
-const char* const kMediumFiles[20] = {
-    "Varnel.inf",   "nvarch16.dll", "nvarch32.dll", "nvcore.vxd",   "nvcpl.dll",
-    "nvcpl.hlp",    "nvdd32.dll",   "nvdisp.drv",   "nvmini.vxd",   "nvmini2.vxd",
-    "nvopengl.dll", "nvqtwk.dll",   "nvmode.dll",   "UnVarnel.exe", "TrayIcon.exe",
-    "vgartd.vxd",   "nvdesk32.dll", "nvdmcpl.dll",  "nvfsvm.exe",   "Varnel.inf",
-};
-
-std::string ShippedProgram(const char* name) {
-    // The build hands over a Unix folder; Wine's Z: drive is the Unix root.
-    std::string path = std::string("Z:") + VARNEL_PROGRAMS_DIR + "/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 std::string StandInContent(const std::string& sourceName) {
     return "Stand-in for the driver file " + sourceName + " of the demo medium.\r\n";
 }
 
 void MakeMedium(const std::string& folder) {
-    for (const char* name : kMediumFiles) {
-        if (std::string(name) == "UnVarnel.exe") {
+    for (const std::string& name : GoldenMediumNames()) {
+        if (name == "UnVarnel.exe") {
             const std::string uninstaller = ReadFileBytes(UninstallerPath());
             WriteFileBytes(folder + name, uninstaller.empty() ? StandInContent(name) : uninstaller);
         } else {

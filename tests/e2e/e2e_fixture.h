@@ -8,15 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "big5.h"
+#include "golden.h"
 #include "machine_state.h"
 #include "temp_folder.h"
 
-// The source files of the driver medium, by the names the installer copies.
-extern const char* const kMediumFiles[20];
-
-std::string ShippedProgram(const char* name);  // InstVarnel.exe, UnVarnel.exe
-inline std::string InstallerPath() { return ShippedProgram("InstVarnel.exe"); }
-inline std::string UninstallerPath() { return ShippedProgram("UnVarnel.exe"); }
+inline std::string InstallerPath() { return ShippedProgram(VARNEL_PROGRAMS_DIR, "InstVarnel.exe"); }
+inline std::string UninstallerPath() { return ShippedProgram(VARNEL_PROGRAMS_DIR, "UnVarnel.exe"); }
 
 // Fills `folder` with stand-ins for the medium's files; the uninstaller is
 // the real one. Each stand-in's content names it, so copies can be told apart.

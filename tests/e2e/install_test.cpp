@@ -13,16 +13,6 @@
 
 namespace {
 
-// Where the driver files go, relative to the Windows directory, as the
-// capture spells them (upper case).
-const char* const kDeployedFiles[] = {
-    "INF\\OTHER\\ORVAVARNEL.INF", "INF\\VARNEL.INF",        "SYSTEM\\NVARCH16.DLL",   "SYSTEM\\NVARCH32.DLL",
-    "SYSTEM\\NVCORE.VXD",         "SYSTEM\\NVCPL.DLL",      "HELP\\NVCPL.HLP",        "SYSTEM\\NVDD32.DLL",
-    "SYSTEM\\NVDISP.DRV",         "SYSTEM\\NVMINI.VXD",     "SYSTEM\\NVMINI2.VXD",    "SYSTEM\\NVOPENGL.DLL",
-    "SYSTEM\\NVQTWK.DLL",         "SYSTEM\\NVMODE.DLL",     "SYSTEM\\UNVARNEL.EXE",   "SYSTEM\\TRAYICON.EXE",
-    "SYSTEM\\VGARTD.VXD",         "SYSTEM\\NVDESK32.DLL",   "SYSTEM\\NVDMCPL.DLL",    "SYSTEM\\NVFSVM.EXE",
-};
-
 constexpr char kClassKey[] = "System\\CurrentControlSet\\Services\\Class\\Display\\";
 constexpr char kCompleteText[] =
     "\t      Install Complete.\n\nPlease reboot system to let Varnel work normally.\n\nReboot Now ?";
@@ -55,8 +45,9 @@ void ExpectCopyingRegisteringDone(const InstallRun& run, const std::string& copy
 
 ::testing::AssertionResult FilesDeployedFrom(const MachineChanges& changes, const std::string& windows,
                                              bool systemIniChanged) {
-    std::set<std::string> expected(std::begin(kDeployedFiles), std::end(kDeployedFiles));
-    expected.insert("INF\\OTHER\\");
+    // The capture spells paths in upper case.
+    std::set<std::string> expected = {"INF\\OTHER\\"};
+    for (const GoldenDriverFile& file : GoldenDriverFiles()) expected.insert(UpperCase(file.target));
     if (changes.addedFiles != expected)
         return ::testing::AssertionFailure() << "files added: " << ::testing::PrintToString(changes.addedFiles);
     const std::set<std::string> changed = systemIniChanged ? std::set<std::string>{"SYSTEM.INI"} : std::set<std::string>{};

@@ -106,14 +106,14 @@ protected:
     }
     void Capture() { before_ = CaptureMachine(); }
 
-    // The documented leftovers: three files and INF\OTHER; the uninstaller's
-    // own running copy, which Windows will not delete while it runs; the
+    // The documented leftovers: the files of uninstall_leftovers.txt; the
+    // uninstaller's own running copy, which Windows will not delete while it runs; the
     // other instance keys; OtherDevicePath; the keyboard values; the display
     // settings reset to 4 bits at 640,480; the NVIDIA key without its value.
     void ExpectOnlyTheLeftovers(const MachineChanges& changes, const std::set<std::string>& instanceKeys,
                                 bool boards) {
-        std::set<std::string> files = {"INF\\OTHER\\", "SYSTEM\\NVFSVM.EXE", "SYSTEM\\NVDESK32.DLL",
-                                       "SYSTEM\\NVDMCPL.DLL", "SYSTEM\\UNVARNEL.EXE"};
+        std::set<std::string> files = {"SYSTEM\\UNVARNEL.EXE"};
+        for (const std::string& file : GoldenLeftoverFiles()) files.insert(UpperCase(file));
         EXPECT_EQ(changes.addedFiles, files);
         EXPECT_EQ(changes.changedFiles, boards ? std::set<std::string>{"SYSTEM.INI"} : std::set<std::string>{});
         EXPECT_TRUE(changes.removedFiles.empty());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "golden.h"
 #include "recording_install_dialog.h"
 #include "registry_listing.h"
 #include "registry_sandbox.h"
@@ -21,14 +22,6 @@ const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Un
 // A board's name in AdapterTable: its key under Enum\PCI.
 const char* BoardName(const std::string& hardwareKey) {
     return hardwareKey.c_str() + std::strlen("Enum\\PCI\\");
-}
-
-// The listings lie beside this file; Wine's drive Z: is the Unix root.
-std::vector<std::string> GoldenListing(const char* name) {
-    std::string folder = __FILE__;
-    folder.erase(folder.find_last_of("/\\") + 1);
-    if (folder[0] == '/') folder = "Z:" + folder;
-    return ListingFromText(ReadFileBytes(folder + "golden/" + name));
 }
 
 class AdapterRegistrationTest : public RegistrySandbox {
@@ -166,8 +159,8 @@ TEST_F(AdapterRegistrationTest, NoProfileOrNoNameWritesNothing) {
 
 TEST_F(AdapterRegistrationTest, BoardsOfTheTwoModeGroupsMatchTheirListings) {
     RegisterTwoBoards(dialog_);
-    EXPECT_TRUE(SameListing(RegistryListing({kQ2, kDisplay + "0000"}), GoldenListing("model1_board.txt")));
-    EXPECT_TRUE(SameListing(RegistryListing({kQ5, kDisplay + "0001"}), GoldenListing("model3_board.txt")));
+    EXPECT_TRUE(SameListing(RegistryListing({kQ2, kDisplay + "0000"}), GoldenLines("model1_board.txt")));
+    EXPECT_TRUE(SameListing(RegistryListing({kQ5, kDisplay + "0001"}), GoldenLines("model3_board.txt")));
     EXPECT_EQ(SubkeyNames(kDisplay), (std::vector<std::string>{"0000", "0001"}));
 }
 

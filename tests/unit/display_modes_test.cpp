@@ -1,6 +1,6 @@
 // The MODES subtree of a class key after pass 1 alone, and what the passes
 // leave alone. A whole board's modes after both passes are in the listings
-// under golden/.
+// under tests/golden/.
 #include "display_modes.h"
 
 #include <string>

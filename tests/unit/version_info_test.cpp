@@ -7,21 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include "golden.h"
 #include "version_info.h"
 
 namespace {
 
-std::string ShippedProgram(const char* name) {
-    // The build hands over a Unix folder; Wine's Z: drive is the Unix root.
-    std::string path = std::string("Z:") + VARNEL_SHIPPED_DIR + "/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 class VersionResource {
 public:
-    explicit VersionResource(const char* program) : path_(ShippedProgram(program)) {
+    explicit VersionResource(const char* program) : path_(ShippedProgram(VARNEL_SHIPPED_DIR, program)) {
         DWORD handle = 0;
         const DWORD size = GetFileVersionInfoSizeA(path_.c_str(), &handle);
         if (size == 0) return;
