@@ -29,6 +29,22 @@ std::vector<std::string> GoldenLines(const char* name) {
     return lines;
 }
 
+std::vector<std::string> ValueLines(const std::vector<std::string>& listing) {
+    std::vector<std::string> values;
+    for (const std::string& line : listing)
+        if (line.find(" [") != std::string::npos) values.push_back(line);
+    return values;
+}
+
+std::vector<std::string> GoldenValues(const char* name, const std::string& windows) {
+    std::vector<std::string> lines = ValueLines(GoldenLines(name));
+    const std::string placeholder = "<windows>";
+    for (std::string& line : lines)
+        for (size_t at = line.find(placeholder); at != std::string::npos; at = line.find(placeholder, at + windows.size()))
+            line.replace(at, placeholder.size(), windows);
+    return lines;
+}
+
 std::vector<GoldenDriverFile> GoldenDriverFiles() {
     std::vector<GoldenDriverFile> files;
     for (const std::string& line : GoldenLines("driver_files.txt")) {

@@ -15,6 +15,12 @@ std::string GoldenText(const char* name);
 // Its lines, without blank lines and lines starting with '#'.
 std::vector<std::string> GoldenLines(const char* name);
 
+// A registry listing (model1_board.txt and the like), values only, with
+// <windows> replaced by `windows`.
+std::vector<std::string> GoldenValues(const char* name, const std::string& windows = "");
+// The value lines of a listing: keys standing alone dropped.
+std::vector<std::string> ValueLines(const std::vector<std::string>& listing);
+
 // driver_files.txt: the files an install places, in copy order.
 struct GoldenDriverFile {
     std::string source;  // name on the medium

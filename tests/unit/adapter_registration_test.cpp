@@ -107,13 +107,14 @@ TEST_F(AdapterRegistrationTest, ABoardWithoutInstancesStillGetsTheFixedOne) {
     EXPECT_TRUE(HasString(kQ5 + "\\000800", "Driver", "DISPLAY\\0000"));
 }
 
-TEST_F(AdapterRegistrationTest, DriverCompanionsGoToTheMachineBranch) {
+TEST_F(AdapterRegistrationTest, TheFirstBoardWritesItsListingItsCompanionsAndTheSettings) {
+    PutKey(kQ2 + "\\0000");
     dialog_.RegisterDisplayAdapter(1, BoardName(kQ2));
-    EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT", "nvopengl.dll"));
-    EXPECT_EQ(SubkeyNames("Control Panel"), std::vector<std::string>{"Keyboard"});
-    EXPECT_TRUE(HasString("Control Panel\\Keyboard", "KeyBoardSpeed", "31"));
-    EXPECT_TRUE(HasString("Control Panel\\Keyboard", "KeyBoardDelay", "0"));
-    EXPECT_TRUE(HasString("System\\CurrentControlSet\\Services\\VxD\\VGARTD", "StaticVxD", "vgartd.vxd"));
+    std::vector<std::string> expected = GoldenValues("model1_board.txt");
+    for (const char* name : {"driver_companions.txt", "system_settings.txt"})
+        for (const std::string& line : GoldenValues(name, windows_.path())) expected.push_back(line);
+    // The whole machine: the keyboard values go to its branch, not the user's.
+    EXPECT_TRUE(SameListing(ValueLines(RegistryListing({""})), expected));
 }
 
 TEST_F(AdapterRegistrationTest, EachModelGetsItsProfileAndSameModelBoardsShareAKey) {
