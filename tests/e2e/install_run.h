@@ -39,4 +39,3 @@ enum class DoneAnswer { kCancel, kReboot };
 InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer = DoneAnswer::kCancel,
                         const std::function<void(HWND dialog)>& inDone = nullptr);
 
-extern const char kInstallCaption[];

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr char kCaption[] = "Install ORVA Varnel Windows 9X / ME Display Drivers";
 
 
 class InstallerDialogTest : public EndToEndTest {};
@@ -21,10 +20,10 @@ TEST_F(InstallerDialogTest, OpensInPromptWithTheTemplatesControlsAndEnglishTexts
     const MachineState planted = CaptureMachine();
     DrivenProgram installer(InstallerPath(), medium.path());
     ASSERT_TRUE(installer.started());
-    HWND dialog = installer.WaitForDialog(kCaption);
+    HWND dialog = installer.WaitForDialog(kInstallCaption);
     ASSERT_NE(dialog, nullptr);
 
-    EXPECT_EQ(WindowCaption(dialog), kCaption);
+    EXPECT_EQ(WindowCaption(dialog), kInstallCaption);
     EXPECT_EQ(ItemText(dialog, 1001), "Do You want to install ORVA Varnel Display Drivers ?");
     EXPECT_EQ(ItemText(dialog, IDOK), "&OK");
     EXPECT_EQ(ItemText(dialog, IDCANCEL), "&Cancel");
@@ -64,7 +63,7 @@ TEST_F(InstallerDialogTest, EscapeAndTheCloseBoxEndTheProgramWithNothingWritten)
     const MachineState planted = CaptureMachine();
     {
         DrivenProgram installer(InstallerPath(), medium.path());
-        HWND dialog = installer.WaitForDialog(kCaption);
+        HWND dialog = installer.WaitForDialog(kInstallCaption);
         ASSERT_NE(dialog, nullptr);
         // Escape reaches the focused OK button and the dialog manager makes it Cancel.
         PostMessageA(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -72,7 +71,7 @@ TEST_F(InstallerDialogTest, EscapeAndTheCloseBoxEndTheProgramWithNothingWritten)
     }
     {
         DrivenProgram installer(InstallerPath(), medium.path());
-        HWND dialog = installer.WaitForDialog(kCaption);
+        HWND dialog = installer.WaitForDialog(kInstallCaption);
         ASSERT_NE(dialog, nullptr);
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_TRUE(installer.WaitForExit());
@@ -84,9 +83,9 @@ TEST_F(InstallerDialogTest, EscapeAndTheCloseBoxEndTheProgramWithNothingWritten)
 TEST_F(InstallerDialogTest, ChineseSystemsGetBig5TextsAndTheEnglishCaption) {
     ASSERT_EQ(GetSystemDefaultLangID(), 0x0404) << "run with LC_ALL=zh_TW.UTF-8";
     DrivenProgram installer(InstallerPath(), medium.path());
-    HWND dialog = installer.WaitForDialog(kCaption);
+    HWND dialog = installer.WaitForDialog(kInstallCaption);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(WindowCaption(dialog), kCaption);
+    EXPECT_EQ(WindowCaption(dialog), kInstallCaption);
     EXPECT_EQ(ItemText(dialog, 1001), Big5(L"您確定要安裝 ORVA Varnel 顯示卡驅動程式嗎？"));
     EXPECT_EQ(ItemText(dialog, IDOK), Big5(L"確定(&Y)"));
     EXPECT_EQ(ItemText(dialog, IDCANCEL), Big5(L"取消(&N)"));
