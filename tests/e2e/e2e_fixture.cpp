@@ -1,8 +1,61 @@
 #include "e2e_fixture.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <map>
+
+#include "dialog_units.h"
+#include "ui_driver.h"
+
+namespace {
+
+LOGFONTW TemplateFont(const std::string& program, int templateId) {
+    LOGFONTW font{};
+    InitCommonControls();  // the installer's progress bar
+    HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(templateId), nullptr,
+                                     [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    EXPECT_NE(dialog, nullptr) << "template " << templateId << " of " << program;
+    if (dialog != nullptr) {
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+        DestroyWindow(dialog);
+    }
+    if (module != nullptr) FreeLibrary(module);
+    return font;
+}
+
+}  // namespace
+
+void ExpectLayout(HWND dialog, const std::string& program, int templateId, int width, int height,
+                  std::initializer_list<ControlLayout> controls) {
+    const wchar_t kFont[] = L"新細明體";
+    const RECT size = DialogUnitsToPixels(kFont, 10, 0, 0, width, height);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    EXPECT_TRUE(EqualRect(&client, &size)) << "the dialog's size";
+    const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrA(dialog, GWL_EXSTYLE);
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU), WS_POPUP | WS_CAPTION | WS_SYSMENU) << "the dialog's style";
+    EXPECT_NE(exStyle & WS_EX_DLGMODALFRAME, 0) << "the modal frame";
+    EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0) << "the taskbar button";
+    // Wine draws another face where this one is missing, with the same
+    // metrics: the font the dialog is given tells them apart. Another
+    // process's font handle means nothing here, so the dialog is made again
+    // in this process from the program's own template.
+    const LOGFONTW font = TemplateFont(program, templateId);
+    EXPECT_STREQ(font.lfFaceName, kFont) << "the dialog's font";
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(font.lfHeight, -MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72)) << "the dialog's font size";
+    ReleaseDC(nullptr, screen);
+    for (const ControlLayout& control : controls) {
+        const RECT expected = DialogUnitsToPixels(kFont, 10, control.x, control.y, control.width, control.height);
+        const RECT actual = ItemRectInClient(dialog, control.id);
+        EXPECT_TRUE(EqualRect(&actual, &expected)) << "the place of control " << control.id;
+        EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(dialog, control.id), GWL_STYLE) & 0x1F, LONG_PTR{control.kind})
+            << "the kind of control " << control.id;
+    }
+}
 
 std::string StandInContent(const std::string& sourceName) {
     return "Stand-in for the driver file " + sourceName + " of the demo medium.\r\n";

@@ -20,6 +20,18 @@ inline std::string UninstallerPath() { return ShippedProgram(VARNEL_PROGRAMS_DIR
 void MakeMedium(const std::string& folder);
 std::string StandInContent(const std::string& sourceName);
 
+// A dialog's table as designed, in dialog units of the programs' font: the
+// dialog's size and each control's rectangle and kind (the low bits of its
+// style: BS_DEFPUSHBUTTON, BS_PUSHBUTTON, SS_LEFT...).
+struct ControlLayout {
+    int id, x, y, width, height;
+    DWORD kind;
+};
+// The open dialog of `program` (its template `templateId`) is laid out as its
+// table says, in its font, a popup with a caption, system menu, modal frame
+// and taskbar button.
+void ExpectLayout(HWND dialog, const std::string& program, int templateId, int width, int height,
+                  std::initializer_list<ControlLayout> controls);
 
 class EndToEndTest : public ::testing::Test {
 protected:

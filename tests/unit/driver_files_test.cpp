@@ -125,21 +125,6 @@ TEST_F(DeployDriverFilesTest, MissingSourcesAreReportedInOrderWhileTheBarAdvance
     EXPECT_NE(GetFileAttributesA((windows_ / "INF\\OTHER").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(DeployDriverFilesTest, OneMissingSourceCostsOneBoxAndOneFile) {
-    PutMediumFiles(medium_.path(), "medium ", "nvcpl.hlp");
-
-    dialog_.DeployDriverFiles();
-
-    ASSERT_EQ(dialog_.boxes.size(), 1u);
-    EXPECT_EQ(dialog_.boxes[0].text, "Could not open the INPUT file : nvcpl.hlp");
-    EXPECT_EQ(dialog_.positionAtBox[0], 6);
-    EXPECT_FALSE(FileExists(windows_ / "Help\\nvcpl.hlp"));
-    int installed = 0;
-    for (const GoldenDriverFile& file : kFiles) installed += FileExists(windows_ / file.target) ? 1 : 0;
-    EXPECT_EQ(installed, kFileCount - 1);
-    EXPECT_EQ(Position(), kFileCount);
-}
-
 TEST_F(DeployDriverFilesTest, InstallingAgainReplacesEveryFile) {
     PutMediumFiles(medium_.path(), "first ");
     dialog_.DeployDriverFiles();
