@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr char kInstallCaption[] = "Install ORVA Varnel Windows 9X / ME Display Drivers";
-constexpr char kUninstallCaption[] = "Uninstall ORVA Varnel Windows 95/98 Display Drivers";
 constexpr int kStatusText = 1001;
 constexpr int kRebootButton = 1002;
 

@@ -40,6 +40,10 @@ bool ItemVisible(HWND dialog, int id);
 bool ItemEnabled(HWND dialog, int id);
 RECT ItemRectInClient(HWND dialog, int id);
 std::string WindowCaption(HWND window);
+
+// The programs' dialog captions, by which the driver finds their windows.
+inline constexpr char kInstallCaption[] = "Install ORVA Varnel Windows 9X / ME Display Drivers";
+inline constexpr char kUninstallCaption[] = "Uninstall ORVA Varnel Windows 95/98 Display Drivers";
 // Clicks a button the way a user's click reaches the dialog; posted, so that
 // a handler that opens its own message box does not block the driver.
 void ClickItem(HWND dialog, int id);

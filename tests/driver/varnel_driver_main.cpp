@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr char kInstallCaption[] = "Install ORVA Varnel Windows 9X / ME Display Drivers";
-constexpr char kUninstallCaption[] = "Uninstall ORVA Varnel Windows 95/98 Display Drivers";
 
 void Say(const std::string& line) {
     std::printf("%s\n", line.c_str());

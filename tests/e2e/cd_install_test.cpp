@@ -81,7 +81,7 @@ TEST_F(CdInstallTest, FromACdDriveThenOverThatInstallThenRemoved) {
     EXPECT_TRUE(PlacedLikeTheirSources(cd + "Driver\\Win9X\\"));
 
     // Installed files of an earlier version, so that a replaced one shows.
-    for (const char* file : kDeployedFiles) WriteFileBytes(windows + file, "an earlier version\r\n");
+    for (const GoldenDriverFile& file : GoldenDriverFiles()) WriteFileBytes(windows + file.target, "an earlier version\r\n");
     const InstallRun second = RunInstaller(cd, DoneAnswer::kCancel, nullptr, cd + "InstVarnel.exe");
     ASSERT_TRUE(second.reachedDone && second.ended);
     EXPECT_TRUE(second.boxes.empty()) << second.boxes.front().caption << ": " << second.boxes.front().text;

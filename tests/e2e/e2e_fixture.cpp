@@ -1,32 +1,60 @@
 #include "e2e_fixture.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <map>
 
-#include "driver_files.h"
+#include "dialog_units.h"
+#include "ui_driver.h"
 
-const char* const kMediumFiles[20] = {
-    "Varnel.inf",   "nvarch16.dll", "nvarch32.dll", "nvcore.vxd",   "nvcpl.dll",
-    "nvcpl.hlp",    "nvdd32.dll",   "nvdisp.drv",   "nvmini.vxd",   "nvmini2.vxd",
-    "nvopengl.dll", "nvqtwk.dll",   "nvmode.dll",   "UnVarnel.exe", "TrayIcon.exe",
-    "vgartd.vxd",   "nvdesk32.dll", "nvdmcpl.dll",  "nvfsvm.exe",   "Varnel.inf",
-};
+namespace {
 
-const char* const kDeployedFiles[20] = {
-    "INF\\OTHER\\ORVAVARNEL.INF", "INF\\VARNEL.INF",        "SYSTEM\\NVARCH16.DLL",   "SYSTEM\\NVARCH32.DLL",
-    "SYSTEM\\NVCORE.VXD",         "SYSTEM\\NVCPL.DLL",      "HELP\\NVCPL.HLP",        "SYSTEM\\NVDD32.DLL",
-    "SYSTEM\\NVDISP.DRV",         "SYSTEM\\NVMINI.VXD",     "SYSTEM\\NVMINI2.VXD",    "SYSTEM\\NVOPENGL.DLL",
-    "SYSTEM\\NVQTWK.DLL",         "SYSTEM\\NVMODE.DLL",     "SYSTEM\\UNVARNEL.EXE",   "SYSTEM\\TRAYICON.EXE",
-    "SYSTEM\\VGARTD.VXD",         "SYSTEM\\NVDESK32.DLL",   "SYSTEM\\NVDMCPL.DLL",    "SYSTEM\\NVFSVM.EXE",
-};
+LOGFONTW TemplateFont(const std::string& program, int templateId) {
+    LOGFONTW font{};
+    InitCommonControls();  // the installer's progress bar
+    HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(templateId), nullptr,
+                                     [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    EXPECT_NE(dialog, nullptr) << "template " << templateId << " of " << program;
+    if (dialog != nullptr) {
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+        DestroyWindow(dialog);
+    }
+    if (module != nullptr) FreeLibrary(module);
+    return font;
+}
 
-std::string ShippedProgram(const char* name) {
-    // The build hands over a Unix folder; Wine's Z: drive is the Unix root.
-    std::string path = std::string("Z:") + VARNEL_PROGRAMS_DIR + "/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
+}  // namespace
+
+void ExpectLayout(HWND dialog, const std::string& program, int templateId, int width, int height,
+                  std::initializer_list<ControlLayout> controls) {
+    const wchar_t kFont[] = L"新細明體";
+    const RECT size = DialogUnitsToPixels(kFont, 10, 0, 0, width, height);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    EXPECT_TRUE(EqualRect(&client, &size)) << "the dialog's size";
+    const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrA(dialog, GWL_EXSTYLE);
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU), WS_POPUP | WS_CAPTION | WS_SYSMENU) << "the dialog's style";
+    EXPECT_NE(exStyle & WS_EX_DLGMODALFRAME, 0) << "the modal frame";
+    EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0) << "the taskbar button";
+    // Wine draws another face where this one is missing, with the same
+    // metrics: the font the dialog is given tells them apart. Another
+    // process's font handle means nothing here, so the dialog is made again
+    // in this process from the program's own template.
+    const LOGFONTW font = TemplateFont(program, templateId);
+    EXPECT_STREQ(font.lfFaceName, kFont) << "the dialog's font";
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(font.lfHeight, -MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72)) << "the dialog's font size";
+    ReleaseDC(nullptr, screen);
+    for (const ControlLayout& control : controls) {
+        const RECT expected = DialogUnitsToPixels(kFont, 10, control.x, control.y, control.width, control.height);
+        const RECT actual = ItemRectInClient(dialog, control.id);
+        EXPECT_TRUE(EqualRect(&actual, &expected)) << "the place of control " << control.id;
+        EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(dialog, control.id), GWL_STYLE) & 0x1F, LONG_PTR{control.kind})
+            << "the kind of control " << control.id;
+    }
 }
 
 std::string StandInContent(const std::string& sourceName) {
@@ -34,8 +62,8 @@ std::string StandInContent(const std::string& sourceName) {
 }
 
 void MakeMedium(const std::string& folder) {
-    for (const char* name : kMediumFiles) {
-        if (std::string(name) == "UnVarnel.exe") {
+    for (const std::string& name : GoldenMediumNames()) {
+        if (name == "UnVarnel.exe") {
             const std::string uninstaller = ReadFileBytes(UninstallerPath());
             WriteFileBytes(folder + name, uninstaller.empty() ? StandInContent(name) : uninstaller);
         } else {
@@ -95,11 +123,9 @@ ULONGLONG LastWriteSeconds(const std::string& path) {
 
 }  // namespace
 
-// Which source each target comes from is the installer's table; what a
-// placed file must be like is the test's.
 ::testing::AssertionResult PlacedLikeTheirSources(const std::string& sourceFolder) {
     const std::string windows = MachineWindowsDirectory();
-    for (const DriverFile& file : DriverFileTable) {
+    for (const GoldenDriverFile& file : GoldenDriverFiles()) {
         const std::string source = sourceFolder + file.source, target = windows + file.target;
         const DWORD attributes = GetFileAttributesA(target.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) return ::testing::AssertionFailure() << target << " is missing";

@@ -8,24 +8,30 @@
 #include <gtest/gtest.h>
 
 #include "big5.h"
+#include "golden.h"
 #include "machine_state.h"
 #include "temp_folder.h"
 
-// The source files of the driver medium, by the names the installer copies.
-extern const char* const kMediumFiles[20];
-// Where the driver files go, relative to the Windows directory, as the
-// capture spells them (upper case).
-extern const char* const kDeployedFiles[20];
-
-std::string ShippedProgram(const char* name);  // InstVarnel.exe, UnVarnel.exe
-inline std::string InstallerPath() { return ShippedProgram("InstVarnel.exe"); }
-inline std::string UninstallerPath() { return ShippedProgram("UnVarnel.exe"); }
+inline std::string InstallerPath() { return ShippedProgram(VARNEL_PROGRAMS_DIR, "InstVarnel.exe"); }
+inline std::string UninstallerPath() { return ShippedProgram(VARNEL_PROGRAMS_DIR, "UnVarnel.exe"); }
 
 // Fills `folder` with stand-ins for the medium's files; the uninstaller is
 // the real one. Each stand-in's content names it, so copies can be told apart.
 void MakeMedium(const std::string& folder);
 std::string StandInContent(const std::string& sourceName);
 
+// A dialog's table as designed, in dialog units of the programs' font: the
+// dialog's size and each control's rectangle and kind (the low bits of its
+// style: BS_DEFPUSHBUTTON, BS_PUSHBUTTON, SS_LEFT...).
+struct ControlLayout {
+    int id, x, y, width, height;
+    DWORD kind;
+};
+// The open dialog of `program` (its template `templateId`) is laid out as its
+// table says, in its font, a popup with a caption, system menu, modal frame
+// and taskbar button.
+void ExpectLayout(HWND dialog, const std::string& program, int templateId, int width, int height,
+                  std::initializer_list<ControlLayout> controls);
 // Every driver file in the Windows directory holds its source's bytes from
 // `sourceFolder`, has the source's last-write time to the second and is not
 // read-only.

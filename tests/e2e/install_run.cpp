@@ -2,8 +2,6 @@
 
 #include "e2e_fixture.h"
 
-const char kInstallCaption[] = "Install ORVA Varnel Windows 9X / ME Display Drivers";
-
 InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer,
                         const std::function<void(HWND dialog)>& inDone, const std::string& program) {
     InstallRun run;

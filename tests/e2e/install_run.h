@@ -40,4 +40,3 @@ enum class DoneAnswer { kCancel, kReboot };
 InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer = DoneAnswer::kCancel,
                         const std::function<void(HWND dialog)>& inDone = nullptr, const std::string& program = "");
 
-extern const char kInstallCaption[];

@@ -1,17 +1,21 @@
 #include "leftovers.h"
 
+#include "golden.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 
 namespace {
 
-// The documented leftovers: three files and INF\OTHER; the uninstaller's
-// own running copy, which Windows will not delete while it runs; the other
-// instance keys; OtherDevicePath; the keyboard values; the display settings
-// reset to 4 bits at 640,480; the NVIDIA key without its value; system.ini's
-// EMMExclude line.
-const std::set<std::string> kLeftoverFiles = {"INF\\OTHER\\", "SYSTEM\\NVFSVM.EXE", "SYSTEM\\NVDESK32.DLL",
-                                              "SYSTEM\\NVDMCPL.DLL", "SYSTEM\\UNVARNEL.EXE"};
+// The documented leftovers: the files of uninstall_leftovers.txt; the
+// uninstaller's own running copy, which Windows will not delete while it
+// runs; the other instance keys; OtherDevicePath; the keyboard values; the
+// display settings reset to 4 bits at 640,480; the NVIDIA key without its
+// value; system.ini's EMMExclude line.
+std::set<std::string> LeftoverFiles() {
+    std::set<std::string> files = {"SYSTEM\\UNVARNEL.EXE"};
+    for (const std::string& file : GoldenLeftoverFiles()) files.insert(UpperCase(file));
+    return files;
+}
 
 std::set<ValueRef> LeftoverValues(const std::set<std::string>& instanceKeys, bool boards) {
     std::set<ValueRef> values = {{"Config\\0001\\Display\\Settings", "BitsPerPixel"},
@@ -54,7 +58,7 @@ const std::string kDisplayClass = UpperCase("System\\CurrentControlSet\\Services
 }  // namespace
 
 void ExpectOnlyTheLeftovers(const MachineChanges& changes, const std::set<std::string>& instanceKeys, bool boards) {
-    EXPECT_EQ(changes.addedFiles, kLeftoverFiles);
+    EXPECT_EQ(changes.addedFiles, LeftoverFiles());
     EXPECT_EQ(changes.changedFiles, boards ? std::set<std::string>{"SYSTEM.INI"} : std::set<std::string>{});
     const std::set<ValueRef> expected = LeftoverValues(instanceKeys, boards);
     std::set<ValueRef> actual;
@@ -71,8 +75,9 @@ void ExpectOnlyTheLeftovers(const MachineChanges& changes, const std::set<std::s
 
 ::testing::AssertionResult NothingBeyondTheLeftovers(const MachineChanges& changes,
                                                      const std::set<std::string>& instanceKeys) {
+    const std::set<std::string> leftoverFiles = LeftoverFiles();
     for (const auto& file : changes.addedFiles)
-        if (!kLeftoverFiles.count(file)) return ::testing::AssertionFailure() << file << " was left behind";
+        if (!leftoverFiles.count(file)) return ::testing::AssertionFailure() << file << " was left behind";
     for (const auto& file : changes.changedFiles)
         if (file != "SYSTEM.INI") return ::testing::AssertionFailure() << file << " was changed";
     const std::set<ValueRef> allowed = LeftoverValues(instanceKeys, true);

@@ -9,7 +9,6 @@
 #include "temp_folder.h"
 #include "ui_driver.h"
 
-const char kUninstallCaption[] = "Uninstall ORVA Varnel Windows 95/98 Display Drivers";
 
 UninstallRun RunUninstaller(const std::string& program, QuestionAnswer answer) {
     UninstallRun run;

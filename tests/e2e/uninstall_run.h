@@ -18,4 +18,3 @@ enum class QuestionAnswer { kOk, kCancel };
 // Runs `program` (the installed copy, or the build's) and drives it to its end.
 UninstallRun RunUninstaller(const std::string& program, QuestionAnswer answer = QuestionAnswer::kCancel);
 
-extern const char kUninstallCaption[];

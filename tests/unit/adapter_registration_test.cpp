@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "golden.h"
 #include "recording_install_dialog.h"
 #include "registry_listing.h"
 #include "registry_sandbox.h"
@@ -21,14 +22,6 @@ const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Un
 // A board's name in AdapterTable: its key under Enum\PCI.
 const char* BoardName(const std::string& hardwareKey) {
     return hardwareKey.c_str() + std::strlen("Enum\\PCI\\");
-}
-
-// The listings lie beside this file; Wine's drive Z: is the Unix root.
-std::vector<std::string> GoldenListing(const char* name) {
-    std::string folder = __FILE__;
-    folder.erase(folder.find_last_of("/\\") + 1);
-    if (folder[0] == '/') folder = "Z:" + folder;
-    return ListingFromText(ReadFileBytes(folder + "golden/" + name));
 }
 
 class AdapterRegistrationTest : public RegistrySandbox {
@@ -114,13 +107,14 @@ TEST_F(AdapterRegistrationTest, ABoardWithoutInstancesStillGetsTheFixedOne) {
     EXPECT_TRUE(HasString(kQ5 + "\\000800", "Driver", "DISPLAY\\0000"));
 }
 
-TEST_F(AdapterRegistrationTest, DriverCompanionsGoToTheMachineBranch) {
+TEST_F(AdapterRegistrationTest, TheFirstBoardWritesItsListingItsCompanionsAndTheSettings) {
+    PutKey(kQ2 + "\\0000");
     dialog_.RegisterDisplayAdapter(1, BoardName(kQ2));
-    EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT", "nvopengl.dll"));
-    EXPECT_EQ(SubkeyNames("Control Panel"), std::vector<std::string>{"Keyboard"});
-    EXPECT_TRUE(HasString("Control Panel\\Keyboard", "KeyBoardSpeed", "31"));
-    EXPECT_TRUE(HasString("Control Panel\\Keyboard", "KeyBoardDelay", "0"));
-    EXPECT_TRUE(HasString("System\\CurrentControlSet\\Services\\VxD\\VGARTD", "StaticVxD", "vgartd.vxd"));
+    std::vector<std::string> expected = GoldenValues("model1_board.txt");
+    for (const char* name : {"driver_companions.txt", "system_settings.txt"})
+        for (const std::string& line : GoldenValues(name, windows_.path())) expected.push_back(line);
+    // The whole machine: the keyboard values go to its branch, not the user's.
+    EXPECT_TRUE(SameListing(ValueLines(RegistryListing({""})), expected));
 }
 
 TEST_F(AdapterRegistrationTest, EachModelGetsItsProfileAndSameModelBoardsShareAKey) {
@@ -166,8 +160,8 @@ TEST_F(AdapterRegistrationTest, NoProfileOrNoNameWritesNothing) {
 
 TEST_F(AdapterRegistrationTest, BoardsOfTheTwoModeGroupsMatchTheirListings) {
     RegisterTwoBoards(dialog_);
-    EXPECT_TRUE(SameListing(RegistryListing({kQ2, kDisplay + "0000"}), GoldenListing("model1_board.txt")));
-    EXPECT_TRUE(SameListing(RegistryListing({kQ5, kDisplay + "0001"}), GoldenListing("model3_board.txt")));
+    EXPECT_TRUE(SameListing(RegistryListing({kQ2, kDisplay + "0000"}), GoldenLines("model1_board.txt")));
+    EXPECT_TRUE(SameListing(RegistryListing({kQ5, kDisplay + "0001"}), GoldenLines("model3_board.txt")));
     EXPECT_EQ(SubkeyNames(kDisplay), (std::vector<std::string>{"0000", "0001"}));
 }
 

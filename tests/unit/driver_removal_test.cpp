@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "golden.h"
 #include "recording_uninstall_dialog.h"
+#include "registry_listing.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 
@@ -20,18 +22,6 @@ constexpr char kOtherMakersBoard[] = "Enum\\PCI\\VEN_8086&DEV_7190&SUBSYS_000000
 
 std::string ClassKey(const std::string& name) {
     return std::string(kClass) + "\\" + name;
-}
-
-// Every key below `keyPath` ("" for the whole sandbox), as paths relative to it, sorted.
-std::vector<std::string> KeyTree(const std::string& keyPath) {
-    std::vector<std::string> tree;
-    for (const std::string& name : SubkeyNames(keyPath)) {
-        tree.push_back(name);
-        const std::string path = keyPath.empty() ? name : keyPath + "\\" + name;
-        for (const std::string& below : KeyTree(path)) tree.push_back(name + "\\" + below);
-    }
-    std::sort(tree.begin(), tree.end());
-    return tree;
 }
 
 // A display-class key as the installer leaves it, with subkeys two levels deep.
@@ -246,43 +236,29 @@ TEST_F(DriverRemovalTest, OnAMachineNeverInstalledOnlyTheSettingsAreWritten) {
 
 // ---- the driver files ----
 
-// The installed files the uninstaller removes, relative to the Windows directory.
-const char* const kRemovedFiles[] = {
-    "INF\\OTHER\\ORVAVarnel.inf", "INF\\Varnel.inf",     "System\\nvarch16.dll", "System\\nvarch32.dll",
-    "System\\nvcore.vxd",         "System\\nvcpl.dll",   "Help\\nvcpl.hlp",      "System\\nvdd32.dll",
-    "System\\nvdisp.drv",         "System\\nvmini.vxd",  "System\\nvmini2.vxd",  "System\\nvopengl.dll",
-    "System\\nvqtwk.dll",         "System\\nvmode.dll",  "System\\TrayIcon.exe", "System\\vgartd.vxd",
-    "System\\UnVarnel.exe",
-};
-// Installed too, but left in place; and files of other software.
-const char* const kKeptFiles[] = {
-    "System\\nvfsvm.exe", "System\\nvdesk32.dll", "System\\nvdmcpl.dll",
-    "System\\nvdisp.dll", "INF\\OTHER\\Other.inf",
-};
+const std::vector<std::string> kRemovedFiles = GoldenRemovedFiles();
+// Files of other software beside the driver's.
+const char* const kOtherFiles[] = {"System\\nvdisp.dll", "INF\\OTHER\\Other.inf"};
 
 class DriverFileRemovalTest : public DriverRemovalTest {
 protected:
     void SetUp() override {
         DriverRemovalTest::SetUp();
         for (const char* folder : {"INF", "INF\\OTHER", "System"}) MakeFolder(windows_ / folder);
-        for (const char* file : kKeptFiles) WriteFileBytes(windows_ / file, file);
+        for (const std::string& file : KeptFiles()) WriteFileBytes(windows_ / file, file);
+    }
+    // The installed files left in place, and the other software's.
+    static std::vector<std::string> KeptFiles() {
+        std::vector<std::string> kept(std::begin(kOtherFiles), std::end(kOtherFiles));
+        for (const std::string& file : GoldenLeftoverFiles())
+            if (file.back() != '\\') kept.push_back(file);
+        return kept;
     }
     void ExpectKeptFilesUntouched() {
-        for (const char* file : kKeptFiles) EXPECT_EQ(ReadFileBytes(windows_ / file), file) << file;
-        EXPECT_TRUE(FileExists(windows_ / "INF\\OTHER"));
+        for (const std::string& file : KeptFiles()) EXPECT_EQ(ReadFileBytes(windows_ / file), file) << file;
+        for (const std::string& file : GoldenLeftoverFiles()) EXPECT_TRUE(FileExists(windows_ / file)) << file;
     }
 };
-
-TEST_F(DriverFileRemovalTest, AllSeventeenInstalledFilesGo) {
-    MakeFolder(windows_ / "Help");
-    for (const char* file : kRemovedFiles) WriteFileBytes(windows_ / file, "driver");
-    ASSERT_TRUE(Prepare(windows_.path()));
-
-    dialog_.DeleteDriverFiles();
-
-    for (const char* file : kRemovedFiles) EXPECT_FALSE(FileExists(windows_ / file)) << file;
-    ExpectKeptFilesUntouched();
-}
 
 TEST_F(DriverFileRemovalTest, OnlyThePresentFilesAreDeletedAndNothingIsCreated) {
     // No Help folder at all.
@@ -292,14 +268,14 @@ TEST_F(DriverFileRemovalTest, OnlyThePresentFilesAreDeletedAndNothingIsCreated) 
 
     dialog_.DeleteDriverFiles();
 
-    for (const char* file : kRemovedFiles) EXPECT_FALSE(FileExists(windows_ / file)) << file;
+    for (const std::string& file : kRemovedFiles) EXPECT_FALSE(FileExists(windows_ / file)) << file;
     EXPECT_FALSE(FileExists(windows_ / "Help"));
     ExpectKeptFilesUntouched();
 }
 
-TEST_F(DriverFileRemovalTest, AFileThatWillNotGoStaysAndTheRestStillGo) {
+TEST_F(DriverFileRemovalTest, AFileThatWillNotGoStaysAndEveryOtherInstalledFileGoes) {
     MakeFolder(windows_ / "Help");
-    for (const char* file : kRemovedFiles) WriteFileBytes(windows_ / file, "driver");
+    for (const std::string& file : kRemovedFiles) WriteFileBytes(windows_ / file, "driver");
     const std::string readOnly = windows_ / "System\\nvcore.vxd";
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     // Held open without sharing: it cannot even be opened for the test.
@@ -313,8 +289,12 @@ TEST_F(DriverFileRemovalTest, AFileThatWillNotGoStaysAndTheRestStillGo) {
     CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(readOnly), "driver");
     EXPECT_EQ(ReadFileBytes(inUse), "driver");
-    EXPECT_FALSE(FileExists(windows_ / "System\\vgartd.vxd"));
-    EXPECT_FALSE(FileExists(windows_ / "System\\UnVarnel.exe"));
+    for (const std::string& file : kRemovedFiles) {
+        if (windows_ / file != readOnly && windows_ / file != inUse) {
+            EXPECT_FALSE(FileExists(windows_ / file)) << file;
+        }
+    }
+    ExpectKeptFilesUntouched();
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -4,24 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "box_recorder.h"
 #include "install_dialog.h"
 
-class RecordingInstallDialog : public InstallDialog {
+class RecordingInstallDialog : public InstallDialog, public BoxRecorder {
 public:
-    struct Box {
-        std::string text;
-        std::string caption;
-        UINT type;
-    };
-
     explicit RecordingInstallDialog(AdapterTable& adapters) : InstallDialog(adapters) {}
 
     int ShowMessageBox(const char* text, const char* caption, UINT type) override {
-        boxes.push_back({text, caption != nullptr ? caption : "", type});
+        Record(text, caption, type);
         return IDOK;
     }
     void RequestRestart() override { ++restartRequests; }
 
-    std::vector<Box> boxes;
     int restartRequests = 0;
 };

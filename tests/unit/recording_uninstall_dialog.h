@@ -4,16 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "box_recorder.h"
 #include "uninstall_dialog.h"
 
-class RecordingUninstallDialog : public UninstallDialog {
+class RecordingUninstallDialog : public UninstallDialog, public BoxRecorder {
 public:
-    struct Box {
-        std::string text;
-        std::string caption;
-        UINT type;
-    };
-
     explicit RecordingUninstallDialog(AdapterTable& adapters, int answer = IDCANCEL)
         : UninstallDialog(adapters), answer(answer) {}
     ~RecordingUninstallDialog() override {
@@ -21,7 +16,7 @@ public:
     }
 
     int ShowMessageBox(const char* text, const char* caption, UINT type) override {
-        boxes.push_back({text, caption != nullptr ? caption : "", type});
+        Record(text, caption, type);
         return answer;
     }
     void RequestRestart() override { ++restartRequests; }
@@ -39,6 +34,5 @@ public:
     }
 
     int answer;
-    std::vector<Box> boxes;
     int restartRequests = 0;
 };

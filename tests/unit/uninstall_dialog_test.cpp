@@ -1,10 +1,8 @@
-// The uninstall dialog in this process: its template, its opening, OK with
+// The uninstall dialog in this process: its opening, OK with
 // both answers to the restart question, and the ways out without removal.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "recording_uninstall_dialog.h"
 #include "registry_sandbox.h"
@@ -12,126 +10,10 @@
 
 namespace {
 
-constexpr int kUninstallTemplate = 102;
 constexpr int kPromptText = 1000;
 constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kBoard[] = "Enum\\PCI\\VEN_10DE&DEV_0110&SUBSYS_00000000&REV_A1";
 constexpr char kClassKey[] = "System\\CurrentControlSet\\Services\\Class\\Display\\0002";
-
-// ---- the template ----
-
-// Reads the fields of a DLGTEMPLATEEX in order.
-class TemplateReader {
-public:
-    explicit TemplateReader(const BYTE* data) : at_(data) {}
-    WORD Word() { return Take<WORD>(); }
-    DWORD Dword() { return Take<DWORD>(); }
-    short Short() { return Take<short>(); }
-    BYTE Byte() { return Take<BYTE>(); }
-    std::wstring Text() {
-        std::wstring text;
-        while (WCHAR c = Take<WCHAR>()) text += c;
-        return text;
-    }
-    // A name or an ordinal: an ordinal comes back as "#" and its number.
-    std::wstring NameOrOrdinal() {
-        if (Peek<WORD>() == 0xFFFF) {
-            Word();
-            return L"#" + std::to_wstring(Word());
-        }
-        return Text();
-    }
-    void AlignToDword(const BYTE* base) {
-        while ((at_ - base) % 4 != 0) ++at_;
-    }
-    const BYTE* at() const { return at_; }
-
-private:
-    template <typename T>
-    T Peek() const {
-        T value;
-        std::memcpy(&value, at_, sizeof value);
-        return value;
-    }
-    template <typename T>
-    T Take() {
-        T value = Peek<T>();
-        at_ += sizeof value;
-        return value;
-    }
-    const BYTE* at_;
-};
-
-struct Control {
-    DWORD style;
-    short x, y, cx, cy;
-    DWORD id;
-    std::wstring windowClass;
-    std::wstring text;
-};
-
-TEST(UninstallTemplateTest, DialogAndControlsAreAsDesigned) {
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(kUninstallTemplate), MAKEINTRESOURCEA(5));  // RT_DIALOG
-    ASSERT_NE(found, nullptr);
-    const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
-    TemplateReader reader(base);
-    ASSERT_EQ(reader.Word(), 1);       // dlgVer
-    ASSERT_EQ(reader.Word(), 0xFFFF);  // signature: an extended template
-    reader.Dword();                    // help id
-    EXPECT_EQ(reader.Dword(), static_cast<DWORD>(WS_EX_APPWINDOW));
-    EXPECT_EQ(reader.Dword(),
-              static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
-    const WORD controls = reader.Word();
-    EXPECT_EQ(reader.Short(), 0);
-    EXPECT_EQ(reader.Short(), 0);
-    EXPECT_EQ(reader.Short(), 179);
-    EXPECT_EQ(reader.Short(), 95);
-    EXPECT_EQ(reader.NameOrOrdinal(), L"");  // no menu
-    EXPECT_EQ(reader.NameOrOrdinal(), L"");  // the standard dialog class
-    EXPECT_EQ(reader.Text(), L"Uninstall ORVA Varnel Windows 95/98 Display Drivers");
-    EXPECT_EQ(reader.Word(), 10);  // points
-    EXPECT_EQ(reader.Word(), 0);   // weight
-    EXPECT_EQ(reader.Byte(), 0);   // italic
-    EXPECT_EQ(reader.Byte(), DEFAULT_CHARSET);
-    EXPECT_EQ(reader.Text(), L"新細明體");
-
-    ASSERT_EQ(controls, 3);
-    std::vector<Control> read;
-    for (int i = 0; i < controls; ++i) {
-        reader.AlignToDword(base);
-        Control control;
-        reader.Dword();  // help id
-        EXPECT_EQ(reader.Dword(), 0u) << "extended style of control " << i;
-        control.style = reader.Dword();
-        control.x = reader.Short();
-        control.y = reader.Short();
-        control.cx = reader.Short();
-        control.cy = reader.Short();
-        control.id = reader.Dword();
-        control.windowClass = reader.NameOrOrdinal();
-        control.text = reader.NameOrOrdinal();
-        EXPECT_EQ(reader.Word(), 0) << "creation data of control " << i;
-        read.push_back(control);
-    }
-    const DWORD shown = WS_CHILD | WS_VISIBLE;
-    const Control expected[] = {
-        {shown | WS_TABSTOP | BS_DEFPUSHBUTTON, 25, 65, 50, 15, 1, L"#128", L"&OK"},
-        {shown | WS_TABSTOP | BS_PUSHBUTTON, 100, 65, 50, 15, 2, L"#128", L"&Cancel"},
-        {shown | WS_GROUP | SS_LEFT, 15, 20, 150, 30, 1000, L"#130",
-         L"Do you really want to remove ORVA Varnel Display Drivers?"},
-    };
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(read[i].id, expected[i].id);
-        EXPECT_EQ(read[i].style, expected[i].style);
-        EXPECT_EQ(read[i].windowClass, expected[i].windowClass);  // #128 button, #130 static
-        EXPECT_EQ(read[i].text, expected[i].text);
-        EXPECT_EQ(read[i].x, expected[i].x);
-        EXPECT_EQ(read[i].y, expected[i].y);
-        EXPECT_EQ(read[i].cx, expected[i].cx);
-        EXPECT_EQ(read[i].cy, expected[i].cy);
-    }
-}
 
 // ---- running the dialog ----
 
@@ -221,27 +103,6 @@ TEST_F(UninstallDialogTest, OkThenOkRequestsOneRestartAndCloses) {
     EXPECT_EQ(dialog.boxes.size(), 1u);
     EXPECT_EQ(dialog.restartRequests, 1);
     EXPECT_FALSE(IsWindowVisible(dialog.Window())) << "the dialog did not close";
-}
-
-TEST_F(UninstallDialogTest, InChineseTheCompletionAndQuestionAreBig5) {
-    RecordingUninstallDialog dialog(adapters_, IDCANCEL);
-    ASSERT_TRUE(dialog.Open(windows_.path()));
-    dialog.useChinese = true;
-
-    Press(dialog, IDOK);
-
-    auto big5 = [](const wchar_t* text) {
-        char bytes[256];
-        WideCharToMultiByte(950, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-        return std::string(bytes);
-    };
-    // Read back in the same code page they were set in, the bytes come back unchanged.
-    EXPECT_EQ(ItemText(dialog.Window(), kPromptText), big5(L"\n\t驅動程式移除完畢！"));
-    ASSERT_EQ(dialog.boxes.size(), 1u);
-    EXPECT_EQ(dialog.boxes[0].text, big5(L"需要重新啟動電腦。\n現在重新啟動嗎？"));
-    EXPECT_EQ(dialog.boxes[0].caption, big5(L"移除完畢"));
-    EXPECT_EQ(dialog.boxes[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
-    EXPECT_EQ(dialog.restartRequests, 0);
 }
 
 TEST_F(UninstallDialogTest, CancelEscapeAndTheCloseBoxEndWithNothingChanged) {

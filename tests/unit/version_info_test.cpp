@@ -2,26 +2,19 @@
 // Properties dialog reads them, through version.dll.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "version_info.h"
+#include "golden.h"
 
 namespace {
 
-std::string ShippedProgram(const char* name) {
-    // The build hands over a Unix folder; Wine's Z: drive is the Unix root.
-    std::string path = std::string("Z:") + VARNEL_SHIPPED_DIR + "/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 class VersionResource {
 public:
-    explicit VersionResource(const char* program) : path_(ShippedProgram(program)) {
+    explicit VersionResource(const char* program) : path_(ShippedProgram(VARNEL_SHIPPED_DIR, program)) {
         DWORD handle = 0;
         const DWORD size = GetFileVersionInfoSizeA(path_.c_str(), &handle);
         if (size == 0) return;
@@ -68,40 +61,54 @@ private:
     std::vector<char> data_;
 };
 
-constexpr const char* kPrograms[] = {"InstVarnel.exe", "UnVarnel.exe"};
+// What each program says of itself; the rest of the block is the same for both.
+struct Program {
+    const char* file;
+    const char* description;
+    const char* internalName;
+};
+constexpr Program kPrograms[] = {
+    {"InstVarnel.exe", "ORVA Varnel display driver installer", "InstVarnel"},
+    {"UnVarnel.exe", "ORVA Varnel display driver uninstaller", "UnVarnel"},
+};
 constexpr const char* kTextNames[] = {"CompanyName",  "FileDescription",  "FileVersion", "InternalName",
                                       "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion"};
 
-TEST(VersionInfoTest, InstallerNamesItselfItsMakerAndTheProduct) {
-    const VersionResource info("InstVarnel.exe");
-    ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
-    EXPECT_EQ(info.Text("ProductName"), "ORVA Varnel Windows 9X / ME Display Drivers");
-    EXPECT_EQ(info.Text("CompanyName"), "ORVA");
-    EXPECT_EQ(info.Text("FileDescription"), "ORVA Varnel display driver installer");
-    EXPECT_EQ(info.Text("OriginalFilename"), "InstVarnel.exe");
-    EXPECT_EQ(info.Text("InternalName"), "InstVarnel");
-    EXPECT_EQ(info.Text("LegalCopyright").rfind("Copyright (C) ", 0), 0u) << info.Text("LegalCopyright");
-}
+// Windows 95 reads the block its translation table names: US English in code
+// page 1252 is one every Windows 95 reads. A Chinese (Big5) Windows shows the
+// same block, where only ASCII reads the same. Numbers and texts carry the
+// version the build's project() gives.
+TEST(VersionInfoTest, EachProgramDescribesItselfInAsciiInAUsEnglishBlockWithTheProjectVersion) {
+    int major = -1, minor = -1, patch = -1;
+    ASSERT_EQ(std::sscanf(VARNEL_PROJECT_VERSION, "%d.%d.%d", &major, &minor, &patch), 3);
+    for (const Program& program : kPrograms) {
+        SCOPED_TRACE(program.file);
+        const VersionResource info(program.file);
+        ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
+        EXPECT_EQ(info.Translations(), std::vector<DWORD>{MAKELONG(0x0409, 1252)});
+        const struct {
+            const char* name;
+            std::string text;
+        } kTexts[] = {
+            {"CompanyName", "ORVA"},
+            {"ProductName", "ORVA Varnel Windows 9X / ME Display Drivers"},
+            {"FileDescription", program.description},
+            {"InternalName", program.internalName},
+            {"OriginalFilename", program.file},
+            {"FileVersion", VARNEL_PROJECT_VERSION},
+            {"ProductVersion", VARNEL_PROJECT_VERSION},
+        };
+        for (const auto& expected : kTexts) EXPECT_EQ(info.Text(expected.name), expected.text) << expected.name;
+        EXPECT_EQ(info.Text("LegalCopyright").rfind("Copyright (C) ", 0), 0u) << info.Text("LegalCopyright");
+        for (const char* name : kTextNames) {
+            const std::string text = info.Text(name);
+            EXPECT_FALSE(text.empty()) << name;
+            for (unsigned char c : text) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << name << ": " << text;
+        }
 
-TEST(VersionInfoTest, UninstallerNamesItselfItsMakerAndTheProduct) {
-    const VersionResource info("UnVarnel.exe");
-    ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
-    EXPECT_EQ(info.Text("ProductName"), "ORVA Varnel Windows 9X / ME Display Drivers");
-    EXPECT_EQ(info.Text("CompanyName"), "ORVA");
-    EXPECT_EQ(info.Text("FileDescription"), "ORVA Varnel display driver uninstaller");
-    EXPECT_EQ(info.Text("OriginalFilename"), "UnVarnel.exe");
-    EXPECT_EQ(info.Text("InternalName"), "UnVarnel");
-    EXPECT_EQ(info.Text("LegalCopyright").rfind("Copyright (C) ", 0), 0u) << info.Text("LegalCopyright");
-}
-
-TEST(VersionInfoTest, BothCarryTheReleaseVersionInNumbersAndText) {
-    const DWORD high = MAKELONG(VARNEL_VERSION_MINOR, VARNEL_VERSION_MAJOR);
-    const DWORD low = MAKELONG(0, VARNEL_VERSION_PATCH);
-    for (const char* program : kPrograms) {
-        SCOPED_TRACE(program);
-        const VersionResource info(program);
         const VS_FIXEDFILEINFO* fixed = info.Fixed();
         ASSERT_NE(fixed, nullptr) << "no fixed version block in " << info.Path();
+        const DWORD high = MAKELONG(minor, major), low = MAKELONG(0, patch);
         EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
         EXPECT_EQ(fixed->dwFileVersionMS, high);
         EXPECT_EQ(fixed->dwFileVersionLS, low);
@@ -109,40 +116,6 @@ TEST(VersionInfoTest, BothCarryTheReleaseVersionInNumbersAndText) {
         EXPECT_EQ(fixed->dwProductVersionLS, low);
         EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
         EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask & (VS_FF_DEBUG | VS_FF_PRERELEASE), 0u);
-        // The texts say what the numbers say.
-        const std::string dotted = std::to_string(VARNEL_VERSION_MAJOR) + "." +
-                                   std::to_string(VARNEL_VERSION_MINOR) + "." +
-                                   std::to_string(VARNEL_VERSION_PATCH);
-        EXPECT_EQ(info.Text("FileVersion"), dotted);
-        EXPECT_EQ(info.Text("ProductVersion"), dotted);
-    }
-}
-
-// Windows 95 looks for the block its translation table names; US English in
-// code page 1252 is one every Windows 95 reads.
-TEST(VersionInfoTest, StringsLieInAUsEnglishCodePage1252Block) {
-    for (const char* program : kPrograms) {
-        SCOPED_TRACE(program);
-        const VersionResource info(program);
-        ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
-        EXPECT_EQ(info.Translations(), std::vector<DWORD>{MAKELONG(0x0409, 1252)});
-        for (const char* name : kTextNames)
-            EXPECT_NE(info.Text(name), "(missing)") << name;
-    }
-}
-
-// A Chinese (Big5) Windows shows the same block; only ASCII reads the same there.
-TEST(VersionInfoTest, TextsAreAsciiSoEveryCodePageShowsThem) {
-    for (const char* program : kPrograms) {
-        SCOPED_TRACE(program);
-        const VersionResource info(program);
-        ASSERT_TRUE(info.Loaded()) << "no version resource in " << info.Path();
-        for (const char* name : kTextNames) {
-            const std::string text = info.Text(name);
-            EXPECT_FALSE(text.empty()) << name;
-            for (unsigned char c : text)
-                EXPECT_TRUE(c >= 0x20 && c < 0x7F) << name << ": " << text;
-        }
     }
 }
 

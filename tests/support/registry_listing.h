@@ -22,26 +22,22 @@ inline void AppendListing(const std::string& keyPath, std::vector<std::string>& 
         AppendListing(keyPath.empty() ? subkey : keyPath + "\\" + subkey, lines);
 }
 
+// Every key below `keyPath` ("" for the whole sandbox), as paths relative to it, sorted.
+inline std::vector<std::string> KeyTree(const std::string& keyPath) {
+    std::vector<std::string> tree;
+    for (const std::string& name : SubkeyNames(keyPath)) {
+        tree.push_back(name);
+        const std::string path = keyPath.empty() ? name : keyPath + "\\" + name;
+        for (const std::string& below : KeyTree(path)) tree.push_back(name + "\\" + below);
+    }
+    std::sort(tree.begin(), tree.end());
+    return tree;
+}
+
 // "" lists all of HKEY_LOCAL_MACHINE.
 inline std::vector<std::string> RegistryListing(const std::vector<std::string>& roots) {
     std::vector<std::string> lines;
     for (const std::string& root : roots) AppendListing(root, lines);
-    return lines;
-}
-
-// A listing kept in a text file: blank lines and lines starting with '#'
-// do not count.
-inline std::vector<std::string> ListingFromText(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] != '#') lines.push_back(line);
-        start = end + 1;
-    }
     return lines;
 }
 
