@@ -11,6 +11,7 @@
 
 #include "e2e_fixture.h"
 #include "install_run.h"
+#include "key_paths.h"
 #include "uninstall_run.h"
 
 namespace {
@@ -58,7 +59,7 @@ TEST_F(UninstallTest, OkThenCancelRemovesWithoutRestartAndOkThenOkRestarts) {
     EXPECT_EQ(declined.questionButtons, "OK,Cancel");
     EXPECT_TRUE(declined.ended);
     EXPECT_FALSE(Restarted(declined));
-    EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4")) << "the removal ran";
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4")) << "the removal ran";
 
     // Wine's restart ends the machine's windowed programs, asking each with
     // WM_QUERYENDSESSION and WM_ENDSESSION, which the recorder saw.
@@ -109,8 +110,8 @@ protected:
         EXPECT_EQ(changes.changedFiles, boards ? std::set<std::string>{"SYSTEM.INI"} : std::set<std::string>{});
         EXPECT_TRUE(changes.removedFiles.empty());
 
-        std::set<ValueRef> expected = {{"Config\\0001\\Display\\Settings", "BitsPerPixel"},
-                                       {"Config\\0001\\Display\\Settings", "Resolution"}};
+        std::set<ValueRef> expected = {{kDisplaySettingsKey, "BitsPerPixel"},
+                                       {kDisplaySettingsKey, "Resolution"}};
         if (boards) {
             expected.insert({"Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath"});
             expected.insert({"Control Panel\\Keyboard", "KeyBoardSpeed"});
@@ -121,13 +122,13 @@ protected:
         std::set<ValueRef> actual;
         for (const auto& [ref, value] : changes.setValues) actual.insert({ref.first, ref.second});
         EXPECT_EQ(actual, expected) << ::testing::PrintToString(changes.Describe());
-        EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4"));
-        EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "Resolution", "640,480"));
+        EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4"));
+        EXPECT_TRUE(HasString(kDisplaySettingsKey, "Resolution", "640,480"));
         EXPECT_TRUE(changes.removedKeys.empty() && changes.removedValues.empty())
             << ::testing::PrintToString(changes.Describe());
         if (boards) {
-            EXPECT_TRUE(KeyExists("Software\\NVIDIA Corporation\\Global\\System"));
-            EXPECT_FALSE(GetValue("Software\\NVIDIA Corporation\\Global\\System", "EnableVia4X"));
+            EXPECT_TRUE(KeyExists(kNvidiaKey));
+            EXPECT_FALSE(GetValue(kNvidiaKey, "EnableVia4X"));
             const std::string ini = ReadFileBytes(windows + "system.ini");
             EXPECT_NE(ini.find("EMMExclude=C000-CFFF,C000-CFFF"), std::string::npos);
         }
@@ -138,7 +139,7 @@ protected:
                 EXPECT_TRUE(expected.count({key, name})) << key << " [" << name << "] was left behind";
         }
         for (const char* gone : {"System\\CurrentControlSet\\Services\\Class\\Display\\0000",
-                                 "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel",
+                                 kUninstallEntryKey,
                                  "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}",
                                  "System\\CurrentControlSet\\Services\\VxD\\VGARTD"})
             EXPECT_FALSE(KeyExists(gone)) << gone;
@@ -175,8 +176,8 @@ TEST_F(RoundTripTest, TwoBoardsOfDifferentGroups) {
 
 TEST_F(RoundTripTest, WithoutAnInstallOnlyStrayEntriesGoAndASecondRunChangesNothingMore) {
     // What an older NVIDIA driver may have left; the uninstaller removes these by name.
-    PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit", SzValue("nvcolor.exe"));
-    PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Unrelated", SzValue("keep.exe"));
+    PutValue(kRunKey, "NvColorInit", SzValue("nvcolor.exe"));
+    PutValue(kRunKey, "Unrelated", SzValue("keep.exe"));
     PutValue("System\\CurrentControlSet\\Services\\VxD\\NVCORE", "StaticVxD", SzValue("nvcore.vxd"));
     PutValue("Software\\ORVA\\Other", "Kept", SzValue("yes"));
     const MachineState planted = CaptureMachine();
@@ -184,12 +185,12 @@ TEST_F(RoundTripTest, WithoutAnInstallOnlyStrayEntriesGoAndASecondRunChangesNoth
     const UninstallRun first = RunUninstaller(UninstallerPath());
     ASSERT_TRUE(first.ended);
     const MachineChanges changes = CompareMachines(planted, CaptureMachine());
-    EXPECT_EQ(changes.removedValues, (std::set<ValueRef>{{"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit"}}));
+    EXPECT_EQ(changes.removedValues, (std::set<ValueRef>{{kRunKey, "NvColorInit"}}));
     EXPECT_EQ(changes.removedKeys, (std::set<std::string>{"System\\CurrentControlSet\\Services\\VxD\\NVCORE"}));
     EXPECT_TRUE(HasString("Software\\ORVA\\Other", "Kept", "yes"));
     EXPECT_TRUE(changes.addedFiles.empty() && changes.changedFiles.empty() && changes.removedFiles.empty());
     for (const auto& [ref, value] : changes.setValues)
-        EXPECT_EQ(ref.first, "Config\\0001\\Display\\Settings") << ref.second;
+        EXPECT_EQ(ref.first, kDisplaySettingsKey) << ref.second;
 
     const MachineState once = CaptureMachine();
     const UninstallRun second = RunUninstaller(UninstallerPath());
