@@ -138,17 +138,6 @@ TEST_F(InstallTest, OneModelOneBoardWritesItsListingAndTheMachineWideEntries) {
     EXPECT_NE(ReadFileBytes(windows + "system.ini").find("EMMExclude=C000-CFFF,C000-CFFF"), std::string::npos);
 }
 
-TEST_F(InstallTest, BoardsOfTheTwoModeGroupsGetAClassKeyEachWithItsOwnModes) {
-    PlantBoard("VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1", {"0000"});
-    PlantBoard("VEN_10DE&DEV_0100&SUBSYS_00000000&REV_A1", {"0000", "0001"});
-    const MachineState before = CaptureMachine();
-    const InstallRun run = RunInstaller(medium.path());
-    ASSERT_TRUE(run.reachedDone);
-
-    EXPECT_TRUE(WroteExactly(CompareMachines(before, CaptureMachine()), {"model1_board.txt", "model3_board.txt"},
-                             windows));
-}
-
 TEST_F(InstallTest, AMissingSourceCostsOneBoxAndOneFileAndTheBarStillReachesTwenty) {
     DeleteFileA((medium / "nvcore.vxd").c_str());
     const MachineState before = CaptureMachine();
@@ -164,18 +153,6 @@ TEST_F(InstallTest, AMissingSourceCostsOneBoxAndOneFileAndTheBarStillReachesTwen
     const MachineChanges changes = CompareMachines(before, CaptureMachine());
     EXPECT_EQ(changes.addedFiles.size(), 20u) << "19 files and the INF\\OTHER folder";
     EXPECT_EQ(changes.addedFiles.count("SYSTEM\\NVCORE.VXD"), 0u);
-}
-
-TEST_F(InstallTest, SourcesOnlyInDriverWin9XAreTakenFromThere) {
-    TempFolder cd;
-    MakeFolder(cd / "Driver");
-    MakeFolder(cd / "Driver\\Win9X");
-    MakeMedium(cd / "Driver\\Win9X\\");
-    const MachineState before = CaptureMachine();
-    const InstallRun run = RunInstaller(cd.path());
-    ASSERT_TRUE(run.reachedDone);
-    EXPECT_TRUE(run.boxes.empty());
-    EXPECT_TRUE(FilesDeployedFrom(CompareMachines(before, CaptureMachine()), windows, false));
 }
 
 TEST_F(InstallTest, OkReachedAgainInDoneDoesNotInstallTwice) {

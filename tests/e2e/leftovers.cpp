@@ -1,6 +1,7 @@
 #include "leftovers.h"
 
 #include "golden.h"
+#include "key_paths.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 
@@ -18,8 +19,8 @@ std::set<std::string> LeftoverFiles() {
 }
 
 std::set<ValueRef> LeftoverValues(const std::set<std::string>& instanceKeys, bool boards) {
-    std::set<ValueRef> values = {{"Config\\0001\\Display\\Settings", "BitsPerPixel"},
-                                 {"Config\\0001\\Display\\Settings", "Resolution"}};
+    std::set<ValueRef> values = {{kDisplaySettingsKey, "BitsPerPixel"},
+                                 {kDisplaySettingsKey, "Resolution"}};
     if (boards) {
         values.insert({"Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath"});
         values.insert({"Control Panel\\Keyboard", "KeyBoardSpeed"});
@@ -49,8 +50,8 @@ const std::string kDisplayClass = UpperCase("System\\CurrentControlSet\\Services
     }
     for (const char* gone : kRemovedKeys)
         if (KeyExists(gone)) return ::testing::AssertionFailure() << gone << " was left behind";
-    if (!HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4") ||
-        !HasString("Config\\0001\\Display\\Settings", "Resolution", "640,480"))
+    if (!HasString(kDisplaySettingsKey, "BitsPerPixel", "4") ||
+        !HasString(kDisplaySettingsKey, "Resolution", "640,480"))
         return ::testing::AssertionFailure() << "the display settings were not reset";
     return ::testing::AssertionSuccess();
 }
@@ -66,8 +67,8 @@ void ExpectOnlyTheLeftovers(const MachineChanges& changes, const std::set<std::s
     EXPECT_EQ(actual, expected) << ::testing::PrintToString(changes.Describe());
     EXPECT_TRUE(RemovedAsTheyMustBe(changes, expected));
     if (boards) {
-        EXPECT_TRUE(KeyExists("Software\\NVIDIA Corporation\\Global\\System"));
-        EXPECT_FALSE(GetValue("Software\\NVIDIA Corporation\\Global\\System", "EnableVia4X"));
+        EXPECT_TRUE(KeyExists(kNvidiaKey));
+        EXPECT_FALSE(GetValue(kNvidiaKey, "EnableVia4X"));
         const std::string ini = ReadFileBytes(MachineWindowsDirectory() + "system.ini");
         EXPECT_NE(ini.find("EMMExclude=C000-CFFF,C000-CFFF"), std::string::npos);
     }

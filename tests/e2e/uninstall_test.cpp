@@ -11,6 +11,7 @@
 
 #include "e2e_fixture.h"
 #include "install_run.h"
+#include "key_paths.h"
 #include "leftovers.h"
 #include "uninstall_run.h"
 
@@ -59,7 +60,7 @@ TEST_F(UninstallTest, OkThenCancelRemovesWithoutRestartAndOkThenOkRestarts) {
     EXPECT_EQ(declined.questionButtons, "OK,Cancel");
     EXPECT_TRUE(declined.ended);
     EXPECT_FALSE(Restarted(declined));
-    EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4")) << "the removal ran";
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4")) << "the removal ran";
 
     // Wine's restart ends the machine's windowed programs, asking each with
     // WM_QUERYENDSESSION and WM_ENDSESSION, which the recorder saw.
@@ -129,8 +130,8 @@ TEST_F(RoundTripTest, TwoBoardsOfDifferentGroups) {
 
 TEST_F(RoundTripTest, WithoutAnInstallOnlyStrayEntriesGoAndASecondRunChangesNothingMore) {
     // What an older NVIDIA driver may have left; the uninstaller removes these by name.
-    PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit", SzValue("nvcolor.exe"));
-    PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Unrelated", SzValue("keep.exe"));
+    PutValue(kRunKey, "NvColorInit", SzValue("nvcolor.exe"));
+    PutValue(kRunKey, "Unrelated", SzValue("keep.exe"));
     PutValue("System\\CurrentControlSet\\Services\\VxD\\NVCORE", "StaticVxD", SzValue("nvcore.vxd"));
     PutValue("Software\\ORVA\\Other", "Kept", SzValue("yes"));
     const MachineState planted = CaptureMachine();
@@ -138,12 +139,12 @@ TEST_F(RoundTripTest, WithoutAnInstallOnlyStrayEntriesGoAndASecondRunChangesNoth
     const UninstallRun first = RunUninstaller(UninstallerPath());
     ASSERT_TRUE(first.ended);
     const MachineChanges changes = CompareMachines(planted, CaptureMachine());
-    EXPECT_EQ(changes.removedValues, (std::set<ValueRef>{{"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit"}}));
+    EXPECT_EQ(changes.removedValues, (std::set<ValueRef>{{kRunKey, "NvColorInit"}}));
     EXPECT_EQ(changes.removedKeys, (std::set<std::string>{"System\\CurrentControlSet\\Services\\VxD\\NVCORE"}));
     EXPECT_TRUE(HasString("Software\\ORVA\\Other", "Kept", "yes"));
     EXPECT_TRUE(changes.addedFiles.empty() && changes.changedFiles.empty() && changes.removedFiles.empty());
     for (const auto& [ref, value] : changes.setValues)
-        EXPECT_EQ(ref.first, "Config\\0001\\Display\\Settings") << ref.second;
+        EXPECT_EQ(ref.first, kDisplaySettingsKey) << ref.second;
 
     const MachineState once = CaptureMachine();
     const UninstallRun second = RunUninstaller(UninstallerPath());

@@ -9,6 +9,7 @@
 #include "golden.h"
 #include "recording_install_dialog.h"
 #include "registry_listing.h"
+#include "key_paths.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 
@@ -17,7 +18,6 @@ namespace {
 const std::string kDisplay = "System\\CurrentControlSet\\Services\\Class\\Display\\";
 const std::string kQ2 = "Enum\\PCI\\VEN_10DE&DEV_0028&SUBSYS_00000000&REV_A1";
 const std::string kQ5 = "Enum\\PCI\\VEN_10DE&DEV_0100&SUBSYS_00000000&REV_A1";
-const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel";
 
 // A board's name in AdapterTable: its key under Enum\PCI.
 const char* BoardName(const std::string& hardwareKey) {
@@ -167,14 +167,14 @@ TEST_F(AdapterRegistrationTest, BoardsOfTheTwoModeGroupsMatchTheirListings) {
 
 TEST_F(AdapterRegistrationTest, MachineWideEntriesComeWithTheFirstBoardOnly) {
     dialog_.RegisterDisplayAdapter(1, BoardName(kQ2));
-    EXPECT_TRUE(HasString(kUninstall, "UninstallString", windows_ / "SYSTEM\\UnVarnel.exe"));
+    EXPECT_TRUE(HasString(kUninstallEntryKey, "UninstallString", windows_ / "SYSTEM\\UnVarnel.exe"));
     EXPECT_TRUE(FileExists(windows_ / "system.ini"));
-    PutValue(kUninstall, "UninstallString", SzValue("changed"));
+    PutValue(kUninstallEntryKey, "UninstallString", SzValue("changed"));
     DeleteFileA((windows_ / "system.ini").c_str());
 
     dialog_.RegisterDisplayAdapter(3, BoardName(kQ5));
     EXPECT_TRUE(HasString(kQ5 + "\\000800", "Driver", "DISPLAY\\0001"));
-    EXPECT_TRUE(HasString(kUninstall, "UninstallString", "changed"));
+    EXPECT_TRUE(HasString(kUninstallEntryKey, "UninstallString", "changed"));
     EXPECT_FALSE(FileExists(windows_ / "system.ini"));
 }
 

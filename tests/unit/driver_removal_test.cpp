@@ -10,6 +10,7 @@
 #include "golden.h"
 #include "recording_uninstall_dialog.h"
 #include "registry_listing.h"
+#include "key_paths.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 
@@ -150,12 +151,9 @@ TEST_F(DriverRemovalTest, TheHighestClassNumberTheInstallerGivesIsTrusted) {
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kVxd[] = "System\\CurrentControlSet\\Services\\VxD";
 constexpr char kOpenGl[] = "Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers";
-constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kOemName[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name";
 constexpr char kHandlers[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers";
-constexpr char kNvidia[] = "Software\\NVIDIA Corporation\\Global\\System";
-constexpr char kSettings[] = "Config\\0001\\Display\\Settings";
 constexpr char kClsid[] = "Software\\CLASSES\\CLSID";
 constexpr char kExtensionClsid[] = "{67E0E3C0-3068-11D3-8BD1-00104B6F7516}";
 
@@ -171,24 +169,24 @@ TEST_F(DriverRemovalTest, MachineWideEntriesGoAndTheirNeighboursStay) {
     PutValue(Under(kVxd, "VGARTD"), "StaticVxD", SzValue("vgartd.vxd"));
     PutValue(kOpenGl, "RIVATNT", SzValue("nvopengl.dll"));
     for (const char* name : {"NVQuickTweak", "NvColorInit", "DisplayTrayIcon", "GraphicMax"})
-        PutValue(kRun, name, SzValue("x.exe"));
+        PutValue(kRunKey, name, SzValue("x.exe"));
     PutValue(kOemName, "D:\\WIN98\\INF\\OTHER\\ORVAVarnel.INF", SzValue("ORVA"));
     PutValue(Under(kHandlers, "ORVA Varnel CPL Extension"), "", SzValue(kExtensionClsid));
-    PutValue(kNvidia, "EnableVia4X", BinaryValue(std::string(4, '\0')));
-    PutValue(kSettings, "BitsPerPixel", SzValue("16"));
-    PutValue(kSettings, "Resolution", SzValue("1024,768"));
+    PutValue(kNvidiaKey, "EnableVia4X", BinaryValue(std::string(4, '\0')));
+    PutValue(kDisplaySettingsKey, "BitsPerPixel", SzValue("16"));
+    PutValue(kDisplaySettingsKey, "Resolution", SzValue("1024,768"));
     PutValue(Under(kClsid, kExtensionClsid) + "\\InProcServer32", "", SzValue("nvcpl.dll"));
     // Their neighbours.
     PutValue(Under(kUninstall, "Other Program"), "UninstallString", SzValue("other.exe"));
     PutValue("Software\\ORVA\\Tools", "Path", SzValue("C:\\ORVA"));
     PutKey(Under(kVxd, "VNETSUP"));
     PutValue(kOpenGl, "OTHERGL", SzValue("othergl.dll"));
-    PutValue(kRun, "SystemTray", SzValue("SysTray.Exe"));
+    PutValue(kRunKey, "SystemTray", SzValue("SysTray.Exe"));
     PutValue(kOemName, "C:\\WINDOWS\\INF\\OTHER\\ORVAVarnel.INF", SzValue("ORVA"));
     PutValue(kOemName, "D:\\WIN98\\INF\\OTHER\\Other.INF", SzValue("Other"));
     PutKey(Under(kHandlers, "Other Extension"));
-    PutValue(kNvidia, "OtherSetting", DwordValue(1));
-    PutValue(kSettings, "fonts.fon", SzValue("vgasys.fon"));
+    PutValue(kNvidiaKey, "OtherSetting", DwordValue(1));
+    PutValue(kDisplaySettingsKey, "fonts.fon", SzValue("vgasys.fon"));
     PutKey(Under(kClsid, "{00000000-0000-0000-0000-000000000001}\\InProcServer32"));
     PutValue("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath", SzValue("D:\\WIN98\\INF\\OTHER"));
     ASSERT_TRUE(Prepare("D:\\WIN98\\"));
@@ -199,36 +197,36 @@ TEST_F(DriverRemovalTest, MachineWideEntriesGoAndTheirNeighboursStay) {
     EXPECT_EQ(SubkeyNames("Software\\ORVA"), std::vector<std::string>{"Tools"});
     EXPECT_EQ(SubkeyNames(kVxd), std::vector<std::string>{"VNETSUP"});
     EXPECT_EQ(ValueNames(kOpenGl), std::vector<std::string>{"OTHERGL"});
-    EXPECT_EQ(ValueNames(kRun), std::vector<std::string>{"SystemTray"});
+    EXPECT_EQ(ValueNames(kRunKey), std::vector<std::string>{"SystemTray"});
     std::vector<std::string> oemNames = ValueNames(kOemName);
     std::sort(oemNames.begin(), oemNames.end());
     EXPECT_EQ(oemNames, (std::vector<std::string>{"C:\\WINDOWS\\INF\\OTHER\\ORVAVarnel.INF",
                                                   "D:\\WIN98\\INF\\OTHER\\Other.INF"}));
     EXPECT_EQ(SubkeyNames(kHandlers), std::vector<std::string>{"Other Extension"});
-    EXPECT_EQ(ValueNames(kNvidia), std::vector<std::string>{"OtherSetting"});
+    EXPECT_EQ(ValueNames(kNvidiaKey), std::vector<std::string>{"OtherSetting"});
     EXPECT_EQ(SubkeyNames(kClsid), std::vector<std::string>{"{00000000-0000-0000-0000-000000000001}"});
-    EXPECT_TRUE(HasString(kSettings, "BitsPerPixel", "4"));
-    EXPECT_TRUE(HasString(kSettings, "Resolution", "640,480"));
-    EXPECT_TRUE(HasString(kSettings, "fonts.fon", "vgasys.fon"));
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4"));
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "Resolution", "640,480"));
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "fonts.fon", "vgasys.fon"));
     EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath",
                           "D:\\WIN98\\INF\\OTHER"));
 }
 
 TEST_F(DriverRemovalTest, OnAMachineNeverInstalledOnlyTheSettingsAreWritten) {
-    PutValue(kRun, "NvColorInit", SzValue("nvcolor.exe"));
-    PutValue(kRun, "SystemTray", SzValue("SysTray.Exe"));
+    PutValue(kRunKey, "NvColorInit", SzValue("nvcolor.exe"));
+    PutValue(kRunKey, "SystemTray", SzValue("SysTray.Exe"));
     const std::vector<std::string> before = KeyTree("");
     ASSERT_TRUE(Prepare(windows_.path()));
 
     dialog_.DeleteRegistryEntries();
 
-    EXPECT_EQ(ValueNames(kRun), std::vector<std::string>{"SystemTray"});
-    EXPECT_TRUE(HasString(kSettings, "BitsPerPixel", "4"));
-    EXPECT_TRUE(HasString(kSettings, "Resolution", "640,480"));
-    EXPECT_EQ(ValueNames(kSettings).size(), 2u);
+    EXPECT_EQ(ValueNames(kRunKey), std::vector<std::string>{"SystemTray"});
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4"));
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "Resolution", "640,480"));
+    EXPECT_EQ(ValueNames(kDisplaySettingsKey).size(), 2u);
     // Deleting creates nothing: the only new keys are the settings' path.
     std::vector<std::string> expected = before;
-    for (const char* key : {"Config", "Config\\0001", "Config\\0001\\Display", "Config\\0001\\Display\\Settings"})
+    for (const char* key : {"Config", "Config\\0001", "Config\\0001\\Display", kDisplaySettingsKey})
         expected.push_back(key);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(KeyTree(""), expected);

@@ -15,6 +15,7 @@
 #include "adapter_detection.h"
 #include "install_dialog.h"
 #include "machine_state.h"
+#include "key_paths.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 #include "uninstall_dialog.h"
@@ -30,7 +31,7 @@ const char* const kProductTags[] = {"Q2", "Q2PLUS", "Q5", "Q5D", "Q6PRO", "Q6LIT
 
 // Entries the uninstaller removes by name, product's or not.
 const std::set<std::string> kNamedKeys = {
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel",
+    kUninstallEntryKey,
     "Software\\ORVA\\Varnel",
     "System\\CurrentControlSet\\Services\\VxD\\NVCORE",
     "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers\\"
@@ -46,13 +47,13 @@ std::string WindowsFolder() {
 
 const std::set<ValueRef> kNamedValues = {
     {"Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT"},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NVQuickTweak"},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit"},
+    {kRunKey, "NVQuickTweak"},
+    {kRunKey, "NvColorInit"},
     {"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name",
      WindowsFolder() + "INF\\OTHER\\ORVAVarnel.INF"},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "DisplayTrayIcon"},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", "GraphicMax"},
-    {"Software\\NVIDIA Corporation\\Global\\System", "EnableVia4X"},
+    {kRunKey, "DisplayTrayIcon"},
+    {kRunKey, "GraphicMax"},
+    {kNvidiaKey, "EnableVia4X"},
 };
 
 bool IsUnder(const std::string& key, const std::string& top) {
@@ -89,15 +90,15 @@ public:
             PutValue(std::string(key) + "\\MODES\\8\\320,200", "", SzValue("70"));
         }
         // Neighbours of the product's entries, which must stay.
-        PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "SystemTray", SzValue("SysTray.Exe"));
+        PutValue(kRunKey, "SystemTray", SzValue("SysTray.Exe"));
         PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other Product", "DisplayName", SzValue("x"));
         PutValue("Software\\ORVA\\Other", "Kept", SzValue("yes"));
         PutValue("Software\\CLASSES\\CLSID\\{00000000-0000-0000-C000-000000000046}", "", SzValue("other"));
         PutValue("System\\CurrentControlSet\\Services\\Class\\MEDIA\\0000", "Driver", SzValue("media.drv"));
-        PutValue("Config\\0001\\Display\\Settings", "DPILogicalX", SzValue("96"));
+        PutValue(kDisplaySettingsKey, "DPILogicalX", SzValue("96"));
         PutValue("Control Panel\\Keyboard", "Other", SzValue("kept"));
-        if (Pick(0, 1)) PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "NvColorInit", SzValue("nv.exe"));
-        if (Pick(0, 1)) PutValue("Software\\NVIDIA Corporation\\Global\\System", "Other", DwordValue(7));
+        if (Pick(0, 1)) PutValue(kRunKey, "NvColorInit", SzValue("nv.exe"));
+        if (Pick(0, 1)) PutValue(kNvidiaKey, "Other", DwordValue(7));
 
         for (const auto& name : SubkeyNames("Enum\\PCI"))
             if (ClassifyAdapter(name.c_str()) != 0) machine.supportedBoards.push_back(name);
@@ -184,7 +185,7 @@ void CheckMachine(const Machine& machine, const MachineChanges& changes) {
     // Set: only the documented leftovers.
     for (const auto& [ref, value] : changes.setValues) {
         const std::string& key = ref.first;
-        bool allowed = key == "Config\\0001\\Display\\Settings" &&
+        bool allowed = key == kDisplaySettingsKey &&
                        (ref.second == "BitsPerPixel" || ref.second == "Resolution");
         if (handledCount > 0) {
             allowed = allowed || (key == "Software\\Microsoft\\Windows\\CurrentVersion" && ref.second == "OtherDevicePath") ||
@@ -198,8 +199,8 @@ void CheckMachine(const Machine& machine, const MachineChanges& changes) {
             EXPECT_TRUE(changes.setValues.count({key, name})) << "left " << key << " [" << name << "]";
 
     // The leftovers themselves.
-    EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "BitsPerPixel", "4"));
-    EXPECT_TRUE(HasString("Config\\0001\\Display\\Settings", "DPILogicalX", "96"));
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4"));
+    EXPECT_TRUE(HasString(kDisplaySettingsKey, "DPILogicalX", "96"));
     for (const auto& board : handled) {
         EXPECT_FALSE(KeyExists("Enum\\PCI\\" + board + "\\000800")) << board;
         for (const auto& instance : SubkeyNames("Enum\\PCI\\" + board)) {
@@ -211,7 +212,7 @@ void CheckMachine(const Machine& machine, const MachineChanges& changes) {
     }
     if (handledCount > 0) {
         EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath", WindowsFolder() + "INF\\OTHER"));
-        EXPECT_TRUE(KeyExists("Software\\NVIDIA Corporation\\Global\\System"));
+        EXPECT_TRUE(KeyExists(kNvidiaKey));
     }
     // Boards past the sixteenth are not touched at all.
     for (size_t i = handledCount; i < machine.supportedBoards.size(); ++i) {

@@ -8,13 +8,13 @@
 #include "golden.h"
 #include "recording_install_dialog.h"
 #include "registry_listing.h"
+#include "key_paths.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 
 namespace {
 
 const std::string kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
-const std::string kUninstall = kCurrentVersion + "\\Uninstall\\ORVA Varnel";
 
 class SystemSettingsTest : public RegistrySandbox {
 protected:
@@ -60,7 +60,7 @@ TEST_F(SystemSettingsTest, SetupSearchPathFollowsTheWindowsDirectory) {
         EXPECT_TRUE(HasString(kCurrentVersion + "\\Setup\\SetupX\\INF\\OEM Name",
                               windows + "INF\\OTHER\\ORVAVarnel.INF", "ORVAVarnel.INF"));
         // Where the system.ini line fails (there is no drive D:), the rows after it are written all the same.
-        EXPECT_TRUE(HasString(kUninstall, "UninstallString", windows + "SYSTEM\\UnVarnel.exe"));
+        EXPECT_TRUE(HasString(kUninstallEntryKey, "UninstallString", windows + "SYSTEM\\UnVarnel.exe"));
         EXPECT_FALSE(dialog.systemSettingsPending);
     }
 }

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "recording_uninstall_dialog.h"
+#include "key_paths.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 
 namespace {
 
 constexpr int kPromptText = 1000;
-constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kBoard[] = "Enum\\PCI\\VEN_10DE&DEV_0110&SUBSYS_00000000&REV_A1";
 constexpr char kClassKey[] = "System\\CurrentControlSet\\Services\\Class\\Display\\0002";
 
@@ -29,7 +29,7 @@ protected:
         RegistrySandbox::SetUp();
         MakeFolder(windows_ / "System");
         WriteFileBytes(windows_ / "System\\nvdisp.drv", "driver");
-        PutValue(kRun, "DisplayTrayIcon", SzValue("TrayIcon.exe"));
+        PutValue(kRunKey, "DisplayTrayIcon", SzValue("TrayIcon.exe"));
         PutValue(std::string(kBoard) + "\\000800", "Driver", SzValue("DISPLAY\\0002"));
         PutValue(kClassKey, "InfSection", SzValue("NV4"));
     }
@@ -40,13 +40,13 @@ protected:
     }
     void ExpectRemoved() {
         EXPECT_FALSE(FileExists(windows_ / "System\\nvdisp.drv"));
-        EXPECT_FALSE(GetValue(kRun, "DisplayTrayIcon").has_value());
+        EXPECT_FALSE(GetValue(kRunKey, "DisplayTrayIcon").has_value());
         EXPECT_FALSE(KeyExists(kClassKey));
         EXPECT_FALSE(KeyExists(std::string(kBoard) + "\\000800"));
     }
     void ExpectNothingChanged() {
         EXPECT_TRUE(FileExists(windows_ / "System\\nvdisp.drv"));
-        EXPECT_TRUE(HasString(kRun, "DisplayTrayIcon", "TrayIcon.exe"));
+        EXPECT_TRUE(HasString(kRunKey, "DisplayTrayIcon", "TrayIcon.exe"));
         EXPECT_TRUE(HasString(std::string(kBoard) + "\\000800", "Driver", "DISPLAY\\0002"));
         EXPECT_TRUE(KeyExists(kClassKey));
         EXPECT_FALSE(KeyExists("Config"));
