@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "display_modes.h"
+#include "driver_value.h"
 #include "install_dialog.h"
 #include "registry_access.h"
 #include "system_settings.h"
@@ -23,10 +24,6 @@ static_assert(sizeof kFixedInstance <= kTextBufferSize, "the fixed instance is o
 // with a backslash of its own.
 using InstanceKeyPath =
     FixedText<TextLength(kPciEnumKey) + (kAdapterKeyNameSize - 1) + 1 + (kTextBufferSize - 1) + 1>;
-
-constexpr char kDriverPrefix[] = "DISPLAY\\";
-// The "Driver" value: DISPLAY\ and the class key's number.
-using DriverText = FixedText<TextLength(kDriverPrefix) + 4>;
 
 struct ModelProfile {
     AdapterModel model;
@@ -104,7 +101,7 @@ void WriteTexts(const char* keyPath, const NamedText* texts, const NamedText* en
 }
 
 void WriteInstanceValues(const InstanceKeyPath& instanceKey, const ModelProfile& profile,
-                         const DriverText& driver) {
+                         const DriverValueText& driver) {
     const NamedText texts[] = {
         {"Class",      "DISPLAY"},
         {"DeviceDesc", profile.boardName},
@@ -147,24 +144,13 @@ void WriteClassValues(const DisplayClassKeyPath& classKey, const ModelProfile& p
 // (the uninstaller removes only the key "Driver" names). A key counts as
 // that unfinished one only while it holds nothing the install writes after
 // "DriverDesc": no tag, no subkeys, no other board's name.
-// The class key number a "Driver" value names: DISPLAY\ and four digits.
-bool ClassIndexOfDriver(const char* driver, DisplayClassIndex& index) {
-    if (!StartsWith(driver, kDriverPrefix) || TextLength(driver) != DriverText::kCapacity) return false;
-    index = 0;
-    for (const char* digit = driver + TextLength(kDriverPrefix); *digit != '\0'; ++digit) {
-        if (*digit < '0' || *digit > '9') return false;
-        index = index * 10 + (*digit - '0');
-    }
-    return true;
-}
-
 bool FindUnfinishedClassKey(const InstanceKeyPath& fixedInstance, const ModelProfile& profile,
                             DisplayClassIndex& index) {
     char driver[kTextBufferSize];
     if (!ReadRegistryValue(fixedInstance, "Driver", driver, sizeof driver)) return false;
     DisplayClassIndex named = 0;
     // Only a number the search walks can have been passed over by it.
-    if (!ClassIndexOfDriver(driver, named) || named >= kDisplayClassKeyCount) return false;
+    if (!ClassIndexOfDriverValue(driver, named) || named >= kDisplayClassKeyCount) return false;
 
     const DisplayClassKeyPath key = DisplayClassKey(named);
     char text[kTextBufferSize];
@@ -211,7 +197,7 @@ void InstallDialog::RegisterDisplayAdapter(AdapterModel model, const char* adapt
     if (!FindUnfinishedClassKey(InstanceKeyPath(hardwareKey, kFixedInstance), *profile, index))
         index = FindDisplayClassIndex(profile->infSection);
     const DisplayClassKeyPath classKey = DisplayClassKey(index);
-    DriverText driver(kDriverPrefix);
+    DriverValueText driver(kDriverValuePrefix);
     driver.AppendFourDigits(index);
 
     char instance[kTextBufferSize];

@@ -1,5 +1,6 @@
 // The removal behind the uninstall dialog's OK: the driver files first, then
 // the registry entries of every detected board and of the machine.
+#include "driver_value.h"
 #include "file_probe.h"
 #include "fixed_text.h"
 #include "registry_access.h"
@@ -88,18 +89,6 @@ using InstanceKeyPath = FixedText<TextLength(kPciKey) + 1 + InstanceKeyName::kCa
 using SystemEntryName =
     FixedText<kWindowsDirectoryLength + LongestText(SystemEntrySteps, &SystemEntryStep::name)>;
 
-// The installer names a board's class key "DISPLAY\" and four decimal digits,
-// in upper case. Anything else, including an empty value (which would address
-// the Class key itself) or a bare "DISPLAY", belongs to some other driver.
-bool IsDisplayClassKeyName(const char* driver) {
-    constexpr char kPrefix[] = "DISPLAY\\";
-    if (!StartsWith(driver, kPrefix)) return false;
-    const char* digits = driver + TextLength(kPrefix);
-    for (int i = 0; i < 4; ++i)
-        if (digits[i] < '0' || digits[i] > '9') return false;
-    return digits[4] == '\0';
-}
-
 }  // namespace
 
 void UninstallDialog::DeleteDriverFiles() {
@@ -115,7 +104,8 @@ void UninstallDialog::DeleteRegistryEntries() {
         const InstanceKeyName instance(adapters_.slots[i], "\\", kInstanceKey);
         char driver[kDriverValueSize];
         ReadRegistryValue(InstanceKeyPath(kPciKey, "\\", instance), "Driver", driver, sizeof driver);
-        if (IsDisplayClassKeyName(driver)) DeleteRegistryKey(kClassKey, driver);
+        int index = 0;
+        if (ClassIndexOfDriverValue(driver, index)) DeleteRegistryKey(kClassKey, driver);
         DeleteRegistryKey(kPciKey, instance);
     }
     for (const SystemEntryStep& entry : SystemEntrySteps) {
