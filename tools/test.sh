@@ -21,4 +21,5 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1 ||
 fi
 cmake --preset $tests -DVARNEL_WERROR=$werror >/dev/null
 cmake --build --preset $tests
-ctest --preset $tests
+# Side by side, one lane per CPU (see cmake/wine-env.sh.in).
+ctest --preset $tests --parallel "$(nproc)"

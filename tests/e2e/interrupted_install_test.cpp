@@ -118,9 +118,13 @@ std::string Shown(const std::string& status) {
     return "\"" + status.substr(text, status.find('|') - text) + "\", bar at " + status.substr(bar + 1);
 }
 
-class InterruptedInstallTest : public EndToEndTest {};
+class InterruptedInstallTest : public EndToEndTest {
+protected:
+    // Kills `first` to `last` of the seeded series, each then run again and uninstalled.
+    void KillThenRunAgainOrUninstall(int first, int last);
+};
 
-TEST_F(InterruptedInstallTest, KilledAnywhereThenRunAgainOrUninstalled) {
+void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
     const auto started = std::chrono::steady_clock::now();
     PlantBoard(kBoard, {"0000", "0001"});
     // Neighbours the cut-short machine must keep: another driver's class key,
@@ -157,7 +161,7 @@ TEST_F(InterruptedInstallTest, KilledAnywhereThenRunAgainOrUninstalled) {
     std::mt19937 random(kSeed);
     std::set<long> moments;
     int hits[3] = {};
-    for (int kill = 1; kill <= kKills; ++kill) {
+    for (int kill = 1; kill <= last; ++kill) {
         // The stages in turn; in each, a step, then a write of that step not taken before.
         const auto& steps = byStage[(kill - 1) % 3];
         long at = 0;
@@ -166,6 +170,7 @@ TEST_F(InterruptedInstallTest, KilledAnywhereThenRunAgainOrUninstalled) {
             std::advance(step, std::uniform_int_distribution<size_t>(0, steps.size() - 1)(random));
             at = step->second[std::uniform_int_distribution<size_t>(0, step->second.size() - 1)(random)];
         } while (!moments.insert(at).second);
+        if (kill < first) continue;
         const Write& write = writes[at - 1];
         SCOPED_TRACE("kill " + std::to_string(kill) + " before write " + std::to_string(at) + " of seed " +
                      std::to_string(kSeed));
@@ -203,9 +208,18 @@ TEST_F(InterruptedInstallTest, KilledAnywhereThenRunAgainOrUninstalled) {
         EXPECT_TRUE(NothingBeyondTheLeftovers(CompareMachines(planted, CaptureMachine()), instanceKeys));
         if (HasFailure()) break;
     }
-    std::printf("%d kills (seed %u): %d in the %s, %d in the %s, %d in the %s; %.0f s\n", kKills, kSeed, hits[0],
-                kStages[0], hits[1], kStages[1], hits[2], kStages[2],
+    std::printf("kills %d to %d (seed %u): %d in the %s, %d in the %s, %d in the %s; %.0f s\n", first, last, kSeed,
+                hits[0], kStages[0], hits[1], kStages[1], hits[2], kStages[2],
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+}
+
+// In two halves of the series, which run side by side.
+TEST_F(InterruptedInstallTest, KilledAnywhereThenRunAgainOrUninstalledFirstHalf) {
+    KillThenRunAgainOrUninstall(1, kKills / 2);
+}
+
+TEST_F(InterruptedInstallTest, KilledAnywhereThenRunAgainOrUninstalledSecondHalf) {
+    KillThenRunAgainOrUninstall(kKills / 2 + 1, kKills);
 }
 
 }  // namespace
