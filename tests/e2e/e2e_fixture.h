@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "big5.h"
+#include "build_facts.h"
 #include "golden.h"
 #include "machine_state.h"
 #include "temp_folder.h"

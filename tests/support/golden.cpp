@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "build_facts.h"
 #include "temp_folder.h"
 
 std::string FromUnix(const std::string& unixPath) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "build_facts.h"
 #include "golden.h"
 
 namespace {
