@@ -49,7 +49,7 @@ void ExpectOnlyTheLeftovers(const MachineChanges& changes, const std::set<std::s
     for (const std::string& key : GoldenLeftoverKeys("kept", changes.addedKeys)) EXPECT_TRUE(KeyExists(key)) << key;
     for (const GoldenIniEntry& entry : GoldenLeftoverIniEntries()) {
         const std::string ini = ReadFileBytes(MachineWindowsDirectory() + entry.file);
-        EXPECT_NE(ini.find(entry.entry, ini.find(entry.section)), std::string::npos) << entry.entry;
+        EXPECT_NE(ini.find("\n" + entry.entry + "\r\n", ini.find(entry.section)), std::string::npos) << entry.entry;
     }
 }
 
