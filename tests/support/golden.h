@@ -44,7 +44,8 @@ std::vector<std::string> GoldenRemovedFiles();
 std::set<std::pair<std::string, std::string>> GoldenLeftoverValues(const std::set<std::string>& instanceKeys,
                                                                    bool boards);
 // The listing lines of those whose data is known: the uninstall's own writes,
-// and with `boards` the install's kept values as its listings give them.
+// and with `boards` the install's kept values as its listings give them, with
+// <windows> replaced by `windows`.
 std::vector<std::string> GoldenLeftoverLines(bool boards, const std::string& windows);
 // The keys of the "kept" lines (they stay, emptied of the install's values)
 // or the "gone" ones; <new> is each of `newKeys` that lies there.
