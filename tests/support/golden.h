@@ -1,7 +1,9 @@
 #pragma once
 // The reviewed expectations under tests/golden/, read by unit and end-to-end
 // tests alike, and the build's Unix paths as the Wine process sees them.
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A Unix path of the build as a Windows path: Wine's drive Z: is the Unix root.
@@ -34,3 +36,24 @@ std::vector<std::string> GoldenMediumNames();
 std::vector<std::string> GoldenLeftoverFiles();
 // The installed files the uninstaller deletes: the placed ones but the leftovers.
 std::vector<std::string> GoldenRemovedFiles();
+
+// uninstall_registry_leftovers.txt: what the uninstaller leaves of an
+// install's registry entries and system.ini line. `instanceKeys` stand for its
+// <instance>; `boards` says whether the install registered a board.
+// The values left set, as key path and value name.
+std::set<std::pair<std::string, std::string>> GoldenLeftoverValues(const std::set<std::string>& instanceKeys,
+                                                                   bool boards);
+// The listing lines of those whose data is known: the uninstall's own writes,
+// and with `boards` the install's kept values as its listings give them, with
+// <windows> replaced by `windows`.
+std::vector<std::string> GoldenLeftoverLines(bool boards, const std::string& windows);
+// The keys of the "kept" lines (they stay, emptied of the install's values)
+// or the "gone" ones; <new> is each of `newKeys` that lies there.
+std::vector<std::string> GoldenLeftoverKeys(const std::string& word, const std::set<std::string>& newKeys);
+// The entries an install set in files of the Windows directory, which stay.
+struct GoldenIniEntry {
+    std::string file;     // relative to the Windows directory
+    std::string section;  // with its brackets
+    std::string entry;    // key=value
+};
+std::vector<GoldenIniEntry> GoldenLeftoverIniEntries();

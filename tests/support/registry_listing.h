@@ -22,6 +22,14 @@ inline void AppendListing(const std::string& keyPath, std::vector<std::string>& 
         AppendListing(keyPath.empty() ? subkey : keyPath + "\\" + subkey, lines);
 }
 
+// The value a listing line names, as the registry holds it now ("" when absent).
+inline std::string ValueLineNow(const std::string& line) {
+    const size_t open = line.find(" ["), close = line.find("] = ", open);
+    const std::string key = line.substr(0, open), name = line.substr(open + 2, close - open - 2);
+    const std::optional<RegistryValue> value = GetValue(key, name);
+    return value ? key + " [" + name + "] = " + Describe(*value) : "";
+}
+
 // Every key below `keyPath` ("" for the whole sandbox), as paths relative to it, sorted.
 inline std::vector<std::string> KeyTree(const std::string& keyPath) {
     std::vector<std::string> tree;

@@ -205,8 +205,7 @@ TEST_F(DriverRemovalTest, MachineWideEntriesGoAndTheirNeighboursStay) {
     EXPECT_EQ(SubkeyNames(kHandlers), std::vector<std::string>{"Other Extension"});
     EXPECT_EQ(ValueNames(kNvidiaKey), std::vector<std::string>{"OtherSetting"});
     EXPECT_EQ(SubkeyNames(kClsid), std::vector<std::string>{"{00000000-0000-0000-0000-000000000001}"});
-    EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4"));
-    EXPECT_TRUE(HasString(kDisplaySettingsKey, "Resolution", "640,480"));
+    for (const std::string& line : GoldenLeftoverLines(false, "")) EXPECT_EQ(ValueLineNow(line), line);
     EXPECT_TRUE(HasString(kDisplaySettingsKey, "fonts.fon", "vgasys.fon"));
     EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath",
                           "D:\\WIN98\\INF\\OTHER"));
@@ -221,8 +220,7 @@ TEST_F(DriverRemovalTest, OnAMachineNeverInstalledOnlyTheSettingsAreWritten) {
     dialog_.DeleteRegistryEntries();
 
     EXPECT_EQ(ValueNames(kRunKey), std::vector<std::string>{"SystemTray"});
-    EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4"));
-    EXPECT_TRUE(HasString(kDisplaySettingsKey, "Resolution", "640,480"));
+    for (const std::string& line : GoldenLeftoverLines(false, "")) EXPECT_EQ(ValueLineNow(line), line);
     EXPECT_EQ(ValueNames(kDisplaySettingsKey).size(), 2u);
     // Deleting creates nothing: the only new keys are the settings' path.
     std::vector<std::string> expected = before;

@@ -13,9 +13,11 @@
 #include <gtest/gtest.h>
 
 #include "adapter_detection.h"
+#include "golden.h"
 #include "install_dialog.h"
 #include "machine_state.h"
 #include "key_paths.h"
+#include "registry_listing.h"
 #include "registry_sandbox.h"
 #include "temp_folder.h"
 #include "uninstall_dialog.h"
@@ -24,7 +26,6 @@ namespace {
 
 constexpr unsigned kSeed = 19990401;
 constexpr int kMachines = 500;
-constexpr char kClass[] = "System\\CurrentControlSet\\Services\\Class\\";
 constexpr char kDisplayClass[] = "System\\CurrentControlSet\\Services\\Class\\Display\\";
 
 const char* const kProductTags[] = {"Q2", "Q2PLUS", "Q5", "Q5D", "Q6PRO", "Q6LITE"};
@@ -182,37 +183,23 @@ void CheckMachine(const Machine& machine, const MachineChanges& changes) {
         EXPECT_TRUE(allowed) << "deleted " << ref.first << " [" << ref.second << "]";
     }
 
-    // Set: only the documented leftovers.
-    for (const auto& [ref, value] : changes.setValues) {
-        const std::string& key = ref.first;
-        bool allowed = key == kDisplaySettingsKey &&
-                       (ref.second == "BitsPerPixel" || ref.second == "Resolution");
-        if (handledCount > 0) {
-            allowed = allowed || (key == "Software\\Microsoft\\Windows\\CurrentVersion" && ref.second == "OtherDevicePath") ||
-                      (key == "Control Panel\\Keyboard" && (ref.second == "KeyBoardSpeed" || ref.second == "KeyBoardDelay"));
-            allowed = allowed || handledInstance(key, false);
-        }
-        EXPECT_TRUE(allowed) << "left " << key << " [" << ref.second << "] = " << Describe(value);
-    }
-    for (const auto& key : changes.addedKeys)
-        for (const auto& name : ValueNames(key))
-            EXPECT_TRUE(changes.setValues.count({key, name})) << "left " << key << " [" << name << "]";
-
-    // The leftovers themselves.
-    EXPECT_TRUE(HasString(kDisplaySettingsKey, "BitsPerPixel", "4"));
+    // Set: only the documented leftovers, all of them.
+    std::set<std::string> instanceKeys;
+    for (const auto& board : handled)
+        for (const auto& instance : SubkeyNames("Enum\\PCI\\" + board))
+            if (handledInstance("Enum\\PCI\\" + board + "\\" + instance, false))
+                instanceKeys.insert("Enum\\PCI\\" + board + "\\" + instance);
+    const std::set<ValueRef> leftovers = GoldenLeftoverValues(instanceKeys, handledCount > 0);
+    for (const auto& [ref, value] : changes.setValues)
+        EXPECT_TRUE(leftovers.count(ref)) << "left " << ref.first << " [" << ref.second << "] = " << Describe(value);
+    for (const auto& [key, name] : leftovers) EXPECT_TRUE(GetValue(key, name)) << "lost " << key << " [" << name << "]";
+    for (const std::string& line : GoldenLeftoverLines(handledCount > 0, WindowsFolder()))
+        EXPECT_EQ(ValueLineNow(line), line);
     EXPECT_TRUE(HasString(kDisplaySettingsKey, "DPILogicalX", "96"));
-    for (const auto& board : handled) {
-        EXPECT_FALSE(KeyExists("Enum\\PCI\\" + board + "\\000800")) << board;
-        for (const auto& instance : SubkeyNames("Enum\\PCI\\" + board)) {
-            const auto driver = GetValue("Enum\\PCI\\" + board + "\\" + instance, "Driver");
-            ASSERT_TRUE(driver.has_value()) << board << "\\" << instance;
-            // It names the class key the install used, which the removal took away.
-            EXPECT_FALSE(KeyExists(kClass + driver->data.substr(0, driver->data.size() - 1))) << driver->data;
-        }
-    }
+    for (const auto& board : handled) EXPECT_FALSE(KeyExists("Enum\\PCI\\" + board + "\\000800")) << board;
+    for (const auto& gone : GoldenLeftoverKeys("gone", changes.addedKeys)) EXPECT_FALSE(KeyExists(gone)) << gone;
     if (handledCount > 0) {
-        EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath", WindowsFolder() + "INF\\OTHER"));
-        EXPECT_TRUE(KeyExists(kNvidiaKey));
+        for (const auto& key : GoldenLeftoverKeys("kept", changes.addedKeys)) EXPECT_TRUE(KeyExists(key)) << key;
     }
     // Boards past the sixteenth are not touched at all.
     for (size_t i = handledCount; i < machine.supportedBoards.size(); ++i) {
