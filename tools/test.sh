@@ -20,6 +20,16 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1 ||
   echo "This machine runs no 32-bit code: testing an x86-64 build of the same sources under 64-bit Wine."
 fi
 cmake --preset $tests -DVARNEL_WERROR=$werror >/dev/null
-cmake --build --preset $tests
+# The Wine machines are made while the tests build: a new tree makes its
+# prefix from nothing, some 20 s. CTest's session start then finds them made.
+session=build/$tests/wine/session
+"$session" start >/dev/null 2>&1 &
+starting=$!
+if ! cmake --build --preset $tests; then
+  wait $starting || true
+  "$session" stop
+  exit 1
+fi
+wait $starting || echo "The Wine session did not start before the tests; CTest starts it again."
 # Side by side, one lane per CPU (see cmake/wine-env.sh.in).
 ctest --preset $tests --parallel "$(nproc)"
