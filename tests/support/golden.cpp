@@ -144,6 +144,18 @@ std::vector<std::string> GoldenLeftoverKeys(const std::string& word, const std::
     return keys;
 }
 
+std::set<std::pair<std::string, std::string>> GoldenRemovedValues(const std::string& windows) {
+    const std::string placeholder = "<windows>";
+    std::set<std::pair<std::string, std::string>> values;
+    for (const Leftover& leftover : RegistryLeftovers("gone")) {
+        if (!leftover.IsValue()) continue;
+        std::string name = leftover.Name();
+        if (name.rfind(placeholder, 0) == 0) name = windows + name.substr(placeholder.size());
+        values.insert({leftover.Key(), name});
+    }
+    return values;
+}
+
 std::vector<GoldenIniEntry> GoldenLeftoverIniEntries() {
     std::vector<GoldenIniEntry> entries;
     for (const Leftover& leftover : RegistryLeftovers("ini")) {

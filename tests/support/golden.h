@@ -50,6 +50,9 @@ std::vector<std::string> GoldenLeftoverLines(bool boards, const std::string& win
 // The keys of the "kept" lines (they stay, emptied of the install's values)
 // or the "gone" ones; <new> is each of `newKeys` that lies there.
 std::vector<std::string> GoldenLeftoverKeys(const std::string& word, const std::set<std::string>& newKeys);
+// The values of the "gone" lines, as key path and value name, with <windows>
+// replaced by `windows`.
+std::set<std::pair<std::string, std::string>> GoldenRemovedValues(const std::string& windows);
 // The entries an install set in files of the Windows directory, which stay.
 struct GoldenIniEntry {
     std::string file;     // relative to the Windows directory

@@ -155,27 +155,20 @@ constexpr char kOemName[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup
 constexpr char kHandlers[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers";
 constexpr char kClsid[] = "Software\\CLASSES\\CLSID";
-constexpr char kExtensionClsid[] = "{67E0E3C0-3068-11D3-8BD1-00104B6F7516}";
 
 std::string Under(const char* parent, const std::string& name) {
     return std::string(parent) + "\\" + name;
 }
 
 TEST_F(DriverRemovalTest, MachineWideEntriesGoAndTheirNeighboursStay) {
-    // The product's entries, as an install leaves them and some it never wrote.
-    PutValue(Under(kUninstall, "ORVA Varnel"), "UninstallString", SzValue("D:\\WIN98\\System\\UnVarnel.exe"));
-    PutValue("Software\\ORVA\\Varnel\\Options", "Level", SzValue("1"));
-    PutValue(Under(kVxd, "NVCORE"), "StaticVxD", SzValue("nvcore.vxd"));
-    PutValue(Under(kVxd, "VGARTD"), "StaticVxD", SzValue("vgartd.vxd"));
-    PutValue(kOpenGl, "RIVATNT", SzValue("nvopengl.dll"));
-    for (const char* name : {"NVQuickTweak", "NvColorInit", "DisplayTrayIcon", "GraphicMax"})
-        PutValue(kRunKey, name, SzValue("x.exe"));
-    PutValue(kOemName, "D:\\WIN98\\INF\\OTHER\\ORVAVarnel.INF", SzValue("ORVA"));
-    PutValue(Under(kHandlers, "ORVA Varnel CPL Extension"), "", SzValue(kExtensionClsid));
-    PutValue(kNvidiaKey, "EnableVia4X", BinaryValue(std::string(4, '\0')));
+    // What the uninstaller removes by name, a key with a subkey of its own.
+    const std::vector<std::string> goneKeys = GoldenLeftoverKeys("gone", {});
+    const std::set<std::pair<std::string, std::string>> goneValues = GoldenRemovedValues("D:\\WIN98\\");
+    ASSERT_FALSE(goneKeys.empty() || goneValues.empty());
+    for (const std::string& key : goneKeys) PutValue(key + "\\Planted", "", SzValue("x"));
+    for (const auto& [key, name] : goneValues) PutValue(key, name, SzValue("x"));
     PutValue(kDisplaySettingsKey, "BitsPerPixel", SzValue("16"));
     PutValue(kDisplaySettingsKey, "Resolution", SzValue("1024,768"));
-    PutValue(Under(kClsid, kExtensionClsid) + "\\InProcServer32", "", SzValue("nvcpl.dll"));
     // Their neighbours.
     PutValue(Under(kUninstall, "Other Program"), "UninstallString", SzValue("other.exe"));
     PutValue("Software\\ORVA\\Tools", "Path", SzValue("C:\\ORVA"));
@@ -193,6 +186,8 @@ TEST_F(DriverRemovalTest, MachineWideEntriesGoAndTheirNeighboursStay) {
 
     dialog_.DeleteRegistryEntries();
 
+    for (const std::string& key : goneKeys) EXPECT_FALSE(KeyExists(key)) << key;
+    for (const auto& [key, name] : goneValues) EXPECT_FALSE(GetValue(key, name)) << key << " [" << name << "]";
     EXPECT_EQ(SubkeyNames(kUninstall), std::vector<std::string>{"Other Program"});
     EXPECT_EQ(SubkeyNames("Software\\ORVA"), std::vector<std::string>{"Tools"});
     EXPECT_EQ(SubkeyNames(kVxd), std::vector<std::string>{"VNETSUP"});

@@ -30,32 +30,11 @@ constexpr char kDisplayClass[] = "System\\CurrentControlSet\\Services\\Class\\Di
 
 const char* const kProductTags[] = {"Q2", "Q2PLUS", "Q5", "Q5D", "Q6PRO", "Q6LITE"};
 
-// Entries the uninstaller removes by name, product's or not.
-const std::set<std::string> kNamedKeys = {
-    kUninstallEntryKey,
-    "Software\\ORVA\\Varnel",
-    "System\\CurrentControlSet\\Services\\VxD\\NVCORE",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers\\"
-    "ORVA Varnel CPL Extension",
-    "System\\CurrentControlSet\\Services\\VxD\\VGARTD",
-    "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}",
-};
 // A Windows directory of the test's own: the install writes its system.ini.
 std::string WindowsFolder() {
     static TempFolder folder;
     return folder.path();
 }
-
-const std::set<ValueRef> kNamedValues = {
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT"},
-    {kRunKey, "NVQuickTweak"},
-    {kRunKey, "NvColorInit"},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name",
-     WindowsFolder() + "INF\\OTHER\\ORVAVarnel.INF"},
-    {kRunKey, "DisplayTrayIcon"},
-    {kRunKey, "GraphicMax"},
-    {kNvidiaKey, "EnableVia4X"},
-};
 
 bool IsUnder(const std::string& key, const std::string& top) {
     const std::string k = UpperCase(key), t = UpperCase(top);
@@ -171,14 +150,16 @@ void CheckMachine(const Machine& machine, const MachineChanges& changes) {
     };
 
     // Removed: only the product's own keys, adopted class keys, and entries named for removal.
+    static const std::vector<std::string> namedKeys = GoldenLeftoverKeys("gone", {});
+    static const std::set<ValueRef> namedValues = GoldenRemovedValues(WindowsFolder());
     for (const auto& key : changes.removedKeys) {
         bool allowed = handledInstance(key, true);
         for (const auto& classKey : machine.adoptableClassKeys) allowed = allowed || IsUnder(key, classKey);
-        for (const auto& named : kNamedKeys) allowed = allowed || IsUnder(key, named);
+        for (const auto& named : namedKeys) allowed = allowed || IsUnder(key, named);
         EXPECT_TRUE(allowed) << "deleted " << key;
     }
     for (const auto& ref : changes.removedValues) {
-        bool allowed = kNamedValues.count(ref) > 0;
+        bool allowed = namedValues.count(ref) > 0;
         for (const auto& key : changes.removedKeys) allowed = allowed || IsUnder(ref.first, key);
         EXPECT_TRUE(allowed) << "deleted " << ref.first << " [" << ref.second << "]";
     }
