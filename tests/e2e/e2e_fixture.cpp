@@ -10,12 +10,15 @@
 
 namespace {
 
+INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
 LOGFONTW TemplateFont(const std::string& program, int templateId) {
     LOGFONTW font{};
     InitCommonControls();  // the installer's progress bar
     HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(templateId), nullptr,
-                                     [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(templateId), nullptr, &IgnoreMessages, 0);
     EXPECT_NE(dialog, nullptr) << "template " << templateId << " of " << program;
     if (dialog != nullptr) {
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
@@ -52,7 +55,7 @@ void ExpectLayout(HWND dialog, const std::string& program, int templateId, int w
         const RECT expected = DialogUnitsToPixels(kFont, 10, control.x, control.y, control.width, control.height);
         const RECT actual = ItemRectInClient(dialog, control.id);
         EXPECT_TRUE(EqualRect(&actual, &expected)) << "the place of control " << control.id;
-        EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(dialog, control.id), GWL_STYLE) & 0x1F, LONG_PTR{control.kind})
+        EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(dialog, control.id), GWL_STYLE) & 0x1F, static_cast<LONG_PTR>(control.kind))
             << "the kind of control " << control.id;
     }
 }
