@@ -1,8 +1,9 @@
 #!/bin/bash
 # Fails when a shipped program would not load on Windows 95: a DLL other than
 # Windows' own, a function not on the reviewed list of what Windows 95
-# exports, or a PE header that does not ask for subsystem 4.0. Wine
-# implements every import, so only this check can catch one.
+# exports, or a PE header that does not ask for subsystem 4.0 or carries
+# what later linkers add. Wine implements every import, so only this check
+# can catch one.
 #   check_imports.sh OBJDUMP PROGRAM.exe ALLOWED-LIST
 set -euo pipefail
 objdump=$1 program=$2 allowed=$3
@@ -17,6 +18,15 @@ for field in MajorSubsystemVersion:4 MinorSubsystemVersion:0 MajorOSystemVersion
   have=$(awk -v n="$name" '$1 == n {print $2}' <<<"$headers")
   [ "$have" = "$want" ] || { echo "$name is $have, not $want"; fail=1; }
 done
+
+# Written as a linker of Windows 95's day wrote it: no DllCharacteristics
+# bits (randomised bases and NX came later) and no relocations.
+characteristics=$(awk '$1 == "DllCharacteristics" {print $2}' <<<"$headers")
+[ "$characteristics" = 00000000 ] || { echo "DllCharacteristics is $characteristics, not 00000000"; fail=1; }
+relocations=$(awk '$1 == "Entry" && $2 == 5 {print $4}' <<<"$headers")
+if [ "${relocations:-0}" != 00000000 ] || "$objdump" -h "$program" | grep -q ' \.reloc '; then
+  echo "carries a relocation section"; fail=1
+fi
 
 # "DLL function" for every import, DLL names upper-cased.
 imports=$(awk '
@@ -37,6 +47,6 @@ done <<<"$imports"
 
 count=$(wc -l <<<"$imports")
 if [ "$fail" = 0 ]; then
-  echo "$(basename "$program"): $count imports, all on the reviewed list; subsystem 4.0"
+  echo "$(basename "$program"): $count imports, all on the reviewed list; subsystem 4.0; no DllCharacteristics, no relocations"
 fi
 exit "$fail"
