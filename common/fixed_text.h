@@ -67,6 +67,12 @@ public:
         text_[length_] = '\0';
         return *this;
     }
+    // The first `count` bytes of `text`, or all of it when it is shorter.
+    FixedText& Append(const char* text, int count) {
+        while (count-- > 0 && *text != '\0' && length_ < Capacity) text_[length_++] = *text++;
+        text_[length_] = '\0';
+        return *this;
+    }
     template <int Other>
     FixedText& Append(const FixedText<Other>& text) {
         return Append(text.c_str());

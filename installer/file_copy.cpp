@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "install_dialog.h"
+#include "replacement_file.h"
 #include "unique_handle.h"
 
 namespace {
@@ -130,6 +131,11 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
         UniqueLocalMemory owner(text);
         if (text != nullptr) ShowMessageBox(text, "", kReportStyle);
     };
+    auto reportWriteFailure = [&] {
+        ShowMessageBox(ReportText(kWriteFailure, targetPath, kWriteFailureHint), "File Write ERROR !",
+                       kReportStyle);
+        return false;
+    };
 
     UniqueHandle source(CreateFileA(sourcePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -137,12 +143,18 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
         ShowMessageBox(ReportText(kOpenFailure, sourcePath), "File Open ERROR !", kReportStyle);
         return false;
     }
-    UniqueHandle target(CreateFileA(targetPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!target) {
-        ShowMessageBox(ReportText(kWriteFailure, targetPath, kWriteFailureHint), "File Write ERROR !",
-                       kReportStyle);
-        return false;
+    // Whether the old file may be replaced is settled before a byte is
+    // written: not when it is read-only (Wine run as root would write it all
+    // the same), nor while another program has it open. Held without
+    // sharing until it is replaced, so that nobody takes it meanwhile.
+    const DWORD targetAttributes = GetFileAttributesA(targetPath);
+    const bool targetExists = targetAttributes != INVALID_FILE_ATTRIBUTES;
+    UniqueHandle target;
+    if (targetExists) {
+        if (targetAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return reportWriteFailure();
+        target.reset(CreateFileA(targetPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+        if (!target) return reportWriteFailure();
     }
     // A buffer of no bytes would never move the copy on.
     UniqueHeapMemory buffer(bufferSize > 0 ? HeapAlloc(GetProcessHeap(), 0, bufferSize) : nullptr);
@@ -153,19 +165,39 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
     // Without the source's status the target keeps its own rather than made-up times.
     const std::optional<FileStatus> status = ReadFileStatus(sourcePath);
 
-    if (DWORD error = CopyContents(source.get(), target.get(), static_cast<char*>(buffer.get()), bufferSize)) {
+    // A replacement file left by an install cut short is reused; the
+    // attributes it may have been given would refuse its re-creation.
+    const auto replacementPath = ReplacementFileFor(targetPath);
+    if (GetFileAttributesA(replacementPath) != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(replacementPath, FILE_ATTRIBUTE_NORMAL);
+    UniqueHandle replacement(CreateFileA(replacementPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!replacement) return reportWriteFailure();
+    // Until it takes the target's place, a failure takes the replacement away.
+    auto fail = [&](DWORD error) {
+        replacement.reset();
+        DeleteFileA(replacementPath);
         reportSystemError(error);
         return false;
+    };
+    if (DWORD error = CopyContents(source.get(), replacement.get(), static_cast<char*>(buffer.get()), bufferSize))
+        return fail(error);
+    if (!CloseHandle(replacement.release())) return fail(GetLastError());
+    if (status) {
+        if (DWORD error = ApplyFileStatus(replacementPath, *status)) return fail(error);
     }
-    if (!CloseHandle(target.release())) {
+
+    // Windows 9x cannot rename over a file: the old one goes first.
+    target.reset();
+    if (targetExists && !DeleteFileA(targetPath)) {
+        DeleteFileA(replacementPath);
+        return reportWriteFailure();
+    }
+    // Should the rename fail now, the new file stays whole under the
+    // replacement's name rather than being lost as well.
+    if (!MoveFileA(replacementPath, targetPath)) {
         reportSystemError(GetLastError());
         return false;
-    }
-    if (status) {
-        if (DWORD error = ApplyFileStatus(targetPath, *status)) {
-            reportSystemError(error);
-            return false;
-        }
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include "file_probe.h"
 #include "fixed_text.h"
 #include "registry_access.h"
+#include "replacement_file.h"
 #include "uninstall_dialog.h"
 
 namespace {
@@ -92,11 +93,14 @@ using SystemEntryName =
 }  // namespace
 
 void UninstallDialog::DeleteDriverFiles() {
-    for (const char* relativePath : UninstallFileTable) {
-        const InstalledFilePath path(windowsDirectory, relativePath);
-        if (!FileOpensForReading(path)) continue;
-        DeleteFileA(path);  // a refusal (read-only, in use) leaves the file, silently
-    }
+    auto deleteIfPresent = [](const char* path) {
+        if (FileOpensForReading(path)) DeleteFileA(path);  // a refusal (read-only, in use) leaves it, silently
+    };
+    for (const char* relativePath : UninstallFileTable) deleteIfPresent(InstalledFilePath(windowsDirectory, relativePath));
+    // An install cut short in the middle of a copy leaves its replacement
+    // file beside the file it was to replace, in a folder of this table.
+    for (const char* relativePath : UninstallFileTable)
+        deleteIfPresent(ReplacementFileFor(InstalledFilePath(windowsDirectory, relativePath)));
 }
 
 void UninstallDialog::DeleteRegistryEntries() {

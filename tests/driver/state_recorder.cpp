@@ -79,6 +79,8 @@ decltype(&CreateFileA) realCreateFileA;
 decltype(&WriteFile) realWriteFile;
 decltype(&SetFileTime) realSetFileTime;
 decltype(&SetFileAttributesA) realSetFileAttributesA;
+decltype(&DeleteFileA) realDeleteFileA;
+decltype(&MoveFileA) realMoveFileA;
 decltype(&WritePrivateProfileStringA) realWritePrivateProfileStringA;
 decltype(&RegCreateKeyExA) realRegCreateKeyExA;
 decltype(&RegSetValueExA) realRegSetValueExA;
@@ -108,6 +110,16 @@ BOOL WINAPI JournalSetFileTime(HANDLE file, const FILETIME* creation, const FILE
 BOOL WINAPI JournalSetFileAttributesA(LPCSTR path, DWORD attributes) {
     BeforeWrite("SetFileAttributesA", Text(path) + " " + std::to_string(attributes));
     return realSetFileAttributesA(path, attributes);
+}
+
+BOOL WINAPI JournalDeleteFileA(LPCSTR path) {
+    BeforeWrite("DeleteFileA", Text(path));
+    return realDeleteFileA(path);
+}
+
+BOOL WINAPI JournalMoveFileA(LPCSTR from, LPCSTR to) {
+    BeforeWrite("MoveFileA", Text(from) + " " + Text(to));
+    return realMoveFileA(from, to);
 }
 
 BOOL WINAPI JournalWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR path) {
@@ -167,6 +179,8 @@ void StartJournal() {
     Reroute("kernel32.dll", "WriteFile", &JournalWriteFile, realWriteFile);
     Reroute("kernel32.dll", "SetFileTime", &JournalSetFileTime, realSetFileTime);
     Reroute("kernel32.dll", "SetFileAttributesA", &JournalSetFileAttributesA, realSetFileAttributesA);
+    Reroute("kernel32.dll", "DeleteFileA", &JournalDeleteFileA, realDeleteFileA);
+    Reroute("kernel32.dll", "MoveFileA", &JournalMoveFileA, realMoveFileA);
     Reroute("kernel32.dll", "WritePrivateProfileStringA", &JournalWritePrivateProfileStringA,
             realWritePrivateProfileStringA);
     Reroute("advapi32.dll", "RegCreateKeyExA", &JournalRegCreateKeyExA, realRegCreateKeyExA);

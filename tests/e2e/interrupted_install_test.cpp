@@ -26,6 +26,7 @@
 #include "e2e_fixture.h"
 #include "install_run.h"
 #include "leftovers.h"
+#include "replacement_file.h"
 #include "uninstall_run.h"
 
 namespace {
@@ -111,6 +112,44 @@ std::vector<std::string> RunJournaled(const std::string& medium, long killAt, bo
     return recording.Lines();
 }
 
+// An earlier release's copy of an installed file.
+std::string EarlierContent(const std::string& target) {
+    return "An earlier release's " + target + "\r\n";
+}
+
+// After a kill, each installed file is the earlier one or the new one,
+// whole, and at most one replacement file is left. Windows 9x cannot
+// replace a file in one call, so a kill between the old file's deletion
+// and the rename leaves it missing, the new one whole under the
+// replacement's name. `copying`: the file whose copy the kill hit, told
+// back as what it left of that file.
+::testing::AssertionResult EarlierOrNewWhole(const std::string& medium, const std::set<std::string>& earlier,
+                                             int copying, std::string& left) {
+    const std::string windows = MachineWindowsDirectory();
+    const std::vector<GoldenDriverFile> files = GoldenDriverFiles();
+    std::set<std::string> replacements;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string target = windows + files[i].target;
+        const std::string replacement = target.substr(0, target.rfind('\\') + 1) + kReplacementFileName;
+        const std::string fresh = ReadFileBytes(medium + files[i].source);
+        const bool present = FileExists(target), hadOne = earlier.count(files[i].target) > 0;
+        const std::string now = ReadFileBytes(target);
+        std::string state = !present ? "absent" : now == fresh ? "new" : hadOne && now == EarlierContent(files[i].target) ? "earlier" : "";
+        if (FileExists(replacement)) {
+            replacements.insert(UpperCase(replacement));
+            if (static_cast<int>(i) == copying)
+                state += ", " + std::string(kReplacementFileName) + " of " + std::to_string(ReadFileBytes(replacement).size()) + " bytes";
+        }
+        if (static_cast<int>(i) == copying) left = files[i].target + (hadOne ? " (had one): " : ": ") + state;
+        if (state.empty()) return ::testing::AssertionFailure() << target << " is neither the earlier file nor the new one";
+        if (!present && hadOne && ReadFileBytes(replacement) != fresh)
+            return ::testing::AssertionFailure() << target << " is gone and not whole beside it";
+    }
+    if (replacements.size() > 1)
+        return ::testing::AssertionFailure() << "replacement files left: " << ::testing::PrintToString(replacements);
+    return ::testing::AssertionSuccess();
+}
+
 // What the dialog showed: its status text and the bar's position.
 std::string Shown(const std::string& status) {
     if (status.empty()) return "nothing yet";
@@ -136,6 +175,16 @@ void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
     PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "SystemTray", SzValue("SysTray.Exe"));
     const std::string board = std::string("Enum\\PCI\\") + kBoard;
     const std::set<std::string> instanceKeys = {board + "\\0000", board + "\\0001"};
+    const MachineState neighbours = CaptureMachine();
+    // Every other driver file is there from an earlier install: the copy of
+    // those replaces a file, the others' makes one.
+    const std::vector<GoldenDriverFile> files = GoldenDriverFiles();
+    std::set<std::string> earlier;
+    MakeFolder(MachineWindowsDirectory() + "INF\\OTHER");
+    for (size_t i = 0; i < files.size(); i += 2) {
+        WriteFileBytes(MachineWindowsDirectory() + files[i].target, EarlierContent(files[i].target));
+        earlier.insert(files[i].target);
+    }
     const MachineState planted = CaptureMachine();
 
     // The uninterrupted install: where every run must end, and its writes.
@@ -160,7 +209,7 @@ void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
 
     std::mt19937 random(kSeed);
     std::set<long> moments;
-    int hits[3] = {};
+    std::vector<std::pair<int, long>> planned;  // the kill's number, the write it stops before
     for (int kill = 1; kill <= last; ++kill) {
         // The stages in turn; in each, a step, then a write of that step not taken before.
         const auto& steps = byStage[(kill - 1) % 3];
@@ -170,7 +219,16 @@ void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
             std::advance(step, std::uniform_int_distribution<size_t>(0, steps.size() - 1)(random));
             at = step->second[std::uniform_int_distribution<size_t>(0, step->second.size() - 1)(random)];
         } while (!moments.insert(at).second);
-        if (kill < first) continue;
+        if (kill >= first) planned.push_back({kill, at});
+    }
+    // Then the installer stops before every write of the first file's copy,
+    // one an earlier install left (every other one in each half): wherever
+    // its replacement is cut short, the file stays whole.
+    const std::vector<long>& firstCopy = byStage[0][writes.front().status];
+    for (size_t i = first == 1 ? 0 : 1; i < firstCopy.size(); i += 2)
+        planned.push_back({kKills + 1 + static_cast<int>(i), firstCopy[i]});
+    int hits[3] = {};
+    for (const auto& [kill, at] : planned) {
         const Write& write = writes[at - 1];
         SCOPED_TRACE("kill " + std::to_string(kill) + " before write " + std::to_string(at) + " of seed " +
                      std::to_string(kSeed));
@@ -188,9 +246,13 @@ void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
                         made[i].status == writes[i].status)
                 << "write " << i + 1 << " differs: " << made[i].call << " " << made[i].detail;
         ++hits[write.stage];
-        std::printf("kill %2d: before write %3ld of %zu, %s %s: %s (%s)\n", kill, at, writes.size(),
+        // In the file copy, the bar stands at the number of files done.
+        const int copying = write.stage == 0 && !write.status.empty() ? std::stoi(write.status.substr(write.status.rfind(',') + 1)) : -1;
+        std::string copied;
+        EXPECT_TRUE(EarlierOrNewWhole(medium.path(), earlier, copying, copied));
+        std::printf("kill %2d: before write %3ld of %zu, %s %s: %s (%s)%s%s\n", kill, at, writes.size(),
                     write.call.c_str(), write.detail.empty() ? "\"\"" : write.detail.c_str(), kStages[write.stage],
-                    Shown(write.status).c_str());
+                    Shown(write.status).c_str(), copied.empty() ? "" : "; left ", copied.c_str());
         std::fflush(stdout);
         const MachineState cutShort = CaptureMachine();
 
@@ -205,10 +267,12 @@ void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
         RestoreMachine(cutShort);
         const UninstallRun uninstall = RunUninstaller(medium / "UnVarnel.exe");
         EXPECT_TRUE(uninstall.questionAsked && uninstall.ended);
-        EXPECT_TRUE(NothingBeyondTheLeftovers(CompareMachines(planted, CaptureMachine()), instanceKeys));
+        // The earlier install's files are the product's to remove.
+        EXPECT_TRUE(NothingBeyondTheLeftovers(CompareMachines(neighbours, CaptureMachine()), instanceKeys));
         if (HasFailure()) break;
     }
-    std::printf("kills %d to %d (seed %u): %d in the %s, %d in the %s, %d in the %s; %.0f s\n", first, last, kSeed,
+    std::printf("kills %d to %d (seed %u) and %zu in the first file's copy: %d in the %s, %d in the %s, %d in the %s; "
+                "%.0f s\n", first, last, kSeed, planned.size() - (last - first + 1),
                 hits[0], kStages[0], hits[1], kStages[1], hits[2], kStages[2],
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
 }

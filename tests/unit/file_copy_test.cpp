@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <set>
 #include <string>
 
+#include "golden.h"
 #include "install_dialog.h"
 #include "recording_install_dialog.h"
+#include "replacement_file.h"
 #include "temp_folder.h"
 
 namespace {
@@ -78,44 +82,50 @@ bool StartUnix(const std::string& commandLine) {
     return true;
 }
 
-// Whether the folder lists the name; Wine gives no attributes for a device.
-bool Listed(const std::string& path) {
+// The names a folder lists; Wine gives no attributes for a device.
+std::set<std::string> Listing(const std::string& folder) {
+    std::set<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0) names.insert(found.cFileName);
+    } while (FindNextFileA(search, &found));
     FindClose(search);
-    return true;
+    return names;
 }
 
-// A file name, reached through Wine's Z: drive, that is a Unix symbolic link
-// to another Unix file; removed (the link only) when the object goes.
-class UnixLink {
+// A folder under the Unix /tmp, reached through Wine's Z: drive, in which a
+// name can be made a Unix symbolic link to another Unix file. Removed with
+// what it holds when the object goes: Wine's DeleteFileA will not remove a
+// link to a device.
+class UnixFolder {
 public:
-    UnixLink(const std::string& name, const std::string& unixTarget)
-        : unixPath_("/tmp/" + name), windowsPath_("Z:\\tmp\\" + name) {
-        if (!StartUnix("/bin/ln -sfn " + unixTarget + " " + unixPath_)) return;
-        for (int tries = 0; tries < 100 && !made_; ++tries) {
-            made_ = Listed(windowsPath_);
-            if (!made_) Sleep(50);
-        }
+    UnixFolder()
+        : name_("varnel-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount())),
+          path_("Z:\\tmp\\" + name_ + "\\") {
+        CreateDirectoryA(path_.c_str(), nullptr);
     }
-    // Wine's DeleteFileA will not remove a link to a device.
-    ~UnixLink() { StartUnix("/bin/rm -f " + unixPath_); }
-    UnixLink(const UnixLink&) = delete;
-    UnixLink& operator=(const UnixLink&) = delete;
+    ~UnixFolder() { StartUnix("/bin/rm -rf /tmp/" + name_); }
+    UnixFolder(const UnixFolder&) = delete;
+    UnixFolder& operator=(const UnixFolder&) = delete;
 
-    bool made() const { return made_; }
-    const std::string& path() const { return windowsPath_; }
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + name; }
+    // Makes `name` a link to `unixTarget`; false when it did not appear.
+    bool Link(const std::string& name, const std::string& unixTarget) const {
+        if (!StartUnix("/bin/ln -sfn " + unixTarget + " /tmp/" + name_ + "/" + name)) return false;
+        for (int tries = 0; tries < 100; ++tries) {
+            if (Listing(path_).count(name)) return true;
+            Sleep(50);
+        }
+        return false;
+    }
 
 private:
-    std::string unixPath_;
-    std::string windowsPath_;
-    bool made_ = false;
+    std::string name_;
+    std::string path_;
 };
-
-std::string UniqueName(const char* stem) {
-    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
-}
 
 class CopyDriverFileTest : public ::testing::Test {
 protected:
@@ -205,19 +215,26 @@ TEST_F(CopyDriverFileTest, ExistingWritableTargetIsReplaced) {
     EXPECT_TRUE(dialog_.boxes.empty());
 }
 
-TEST_F(CopyDriverFileTest, TargetInUseIsLeftAloneAndNamed) {
+TEST_F(CopyDriverFileTest, TargetInUseOrReadOnlyIsLeftAloneAndNamed) {
     const std::string source = folder_ / "nvdd32.dll";
     const std::string target = folder_ / "busy.dll";
     WriteFileBytes(source, "new");
     WriteFileBytes(target, "in use");
     HANDLE holder = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-
     EXPECT_FALSE(Copy(source, target));
     CloseHandle(holder);
-    ExpectOneBox("Could not WRITE the OUTPUT file : " + target + "\nFile maybe in use or read only.",
-                 "File Write ERROR !");
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(Copy(source, target));
+
+    ASSERT_EQ(dialog_.boxes.size(), 2u);
+    for (const auto& box : dialog_.boxes) {
+        EXPECT_EQ(box.text, "Could not WRITE the OUTPUT file : " + target + "\nFile maybe in use or read only.");
+        EXPECT_EQ(box.caption, "File Write ERROR !");
+    }
     EXPECT_EQ(ReadFileBytes(target), "in use");
+    EXPECT_EQ(Listing(folder_.path()), (std::set<std::string>{"nvdd32.dll", "busy.dll"}));
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     // The source was let go on the way out.
     HANDLE source_again = CreateFileA(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(source_again, INVALID_HANDLE_VALUE);
@@ -243,33 +260,60 @@ TEST_F(CopyDriverFileTest, PathsAsLongAsAnyTheInstallFormsAreNamedWhole) {
     ExpectOneBox("Could not WRITE the OUTPUT file : " + longest + "\nFile maybe in use or read only.", "File Write ERROR !");
 }
 
-TEST_F(CopyDriverFileTest, FullDiskIsReportedAndFails) {
-    const std::string source = folder_ / "nvopengl.dll";
-    WriteFileBytes(source, Pattern(3000));
-    UnixLink full(UniqueName("varnel-full"), "/dev/full");
-    ASSERT_TRUE(full.made());
+// A copy that fails half-way over an installed file: on a full disk (the
+// replacement file a link to /dev/full), on a source shorter than it says
+// (sysfs gives every file a length of 4096) and when the new file cannot be
+// stamped (procfs takes the times but refuses attribute bits). Each time the
+// system's text is shown, the old file stays byte for byte, and nothing is
+// left beside it.
+TEST_F(CopyDriverFileTest, AFailureHalfWayLeavesTheOldTargetWhole) {
+    struct HalfWay {
+        const char* what;
+        const char* source;           // a Unix path, or a file of the test's
+        const char* replacementLink;  // what the replacement file is made a link to
+        DWORD sourceAttributes;
+    };
+    const HalfWay cases[] = {
+        {"full disk", nullptr, "/dev/full", 0},
+        {"short read", "/sys/devices/system/cpu/online", nullptr, 0},
+        {"refused stamp", nullptr, "/proc/self/comm", FILE_ATTRIBUTE_HIDDEN},
+    };
+    for (const HalfWay& halfWay : cases) {
+        SCOPED_TRACE(halfWay.what);
+        UnixFolder folder;
+        const std::string target = folder / "nvopengl.dll";
+        const std::string old = Pattern(2500);
+        WriteFileBytes(target, old);
+        std::string source = folder_ / "nvopengl.dll";
+        if (halfWay.source != nullptr) {
+            source = FromUnix(halfWay.source);
+            if (!FileExists(source)) {
+                GTEST_SKIP() << halfWay.source << " is not there to read";
+            }
+        } else {
+            WriteFileBytes(source, halfWay.sourceAttributes ? "" : Pattern(3000));
+            ASSERT_TRUE(SetFileAttributesA(source.c_str(), halfWay.sourceAttributes | FILE_ATTRIBUTE_NORMAL));
+        }
+        ASSERT_TRUE(!halfWay.replacementLink || folder.Link(kReplacementFileName, halfWay.replacementLink));
+        // The error the copy will meet, as a plain call meets it.
+        DWORD error = halfWay.source != nullptr ? ERROR_HANDLE_EOF : ERROR_DISK_FULL;
+        if (halfWay.sourceAttributes) {
+            ASSERT_FALSE(SetFileAttributesA((folder / kReplacementFileName).c_str(), halfWay.sourceAttributes));
+            error = GetLastError();
+        }
+        const std::set<std::string> before = Listing(folder.path());
+        dialog_.boxes.clear();
 
-    EXPECT_FALSE(Copy(source, full.path()));
-    ExpectOneBox(SystemText(ERROR_DISK_FULL), "");
+        EXPECT_FALSE(Copy(source, target));
+        ExpectOneBox(SystemText(error), "");
+        EXPECT_EQ(ReadFileBytes(target), old);
+        // Only what was there: a link to a device outlives Wine's DeleteFileA.
+        for (const std::string& name : Listing(folder.path())) EXPECT_EQ(before.count(name), 1u) << name;
+        SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
-TEST_F(CopyDriverFileTest, FailureToStampTheTargetIsReportedAndFails) {
-    // procfs takes the open and the times but refuses attribute bits, and an
-    // empty source writes nothing into the file.
-    const std::string source = folder_ / "hidden.dll";
-    WriteFileBytes(source, "");
-    ASSERT_TRUE(SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    UnixLink proc(UniqueName("varnel-proc"), "/proc/self/comm");
-    ASSERT_TRUE(proc.made());
-
-    EXPECT_FALSE(Copy(source, proc.path()));
-    ASSERT_FALSE(SetFileAttributesA(proc.path().c_str(), FILE_ATTRIBUTE_HIDDEN));
-    const std::string refusal = SystemText(GetLastError());
-    ASSERT_FALSE(refusal.empty());
-    ExpectOneBox(refusal, "");
-}
-
-TEST_F(CopyDriverFileTest, BufferThatCannotBeHadIsReportedAndLeavesAnEmptyTarget) {
+TEST_F(CopyDriverFileTest, BufferThatCannotBeHadIsReportedAndLeavesTheTargetAsItWas) {
 #ifdef _WIN64
     GTEST_SKIP() << "a 64-bit process can have a buffer of 4 GiB";
 #endif
@@ -280,8 +324,7 @@ TEST_F(CopyDriverFileTest, BufferThatCannotBeHadIsReportedAndLeavesAnEmptyTarget
 
     EXPECT_FALSE(Copy(source, target, 0xFFFFFFF0));
     ExpectOneBox("Could not allocate the copy buffer.", "");
-    EXPECT_TRUE(FileExists(target));
-    EXPECT_EQ(ReadFileBytes(target), "");
+    EXPECT_EQ(ReadFileBytes(target), "old");
 }
 
 }  // namespace
