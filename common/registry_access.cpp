@@ -113,6 +113,16 @@ int EnumRegistrySubkey(DWORD index, char* name, DWORD nameSize, const char* pare
     return 1;
 }
 
+int CountRegistryEntries(const char* keyPath, DWORD& subkeys, DWORD& values) {
+    subkeys = values = 0;
+    UniqueKey key = OpenKey(keyPath, KEY_READ);
+    if (!key) return 0;
+    return RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                            nullptr, nullptr, nullptr) == ERROR_SUCCESS
+               ? 1
+               : 0;
+}
+
 void DeleteRegistryValue(const char* keyPath, const char* valueName) {
     UniqueKey key = OpenKey(keyPath, KEY_ALL_ACCESS);
     if (key) RegDeleteValueA(key.get(), valueName);

@@ -11,5 +11,8 @@ void WriteRegistryBinary(const char* keyPath, const char* valueName, const void*
 void WriteRegistryString(const char* keyPath, const char* valueName, const char* text);
 int RegistryKeyExists(const char* keyPath);
 int EnumRegistrySubkey(DWORD index, char* name, DWORD nameSize, const char* parentPath);
+// How many subkeys and values the key holds, each counted whether or not
+// it could be read.
+int CountRegistryEntries(const char* keyPath, DWORD& subkeys, DWORD& values);
 void DeleteRegistryValue(const char* keyPath, const char* valueName);
 void DeleteRegistryKey(const char* parentPath, const char* subkeyPath);

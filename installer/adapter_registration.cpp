@@ -136,31 +136,68 @@ void WriteClassValues(const DisplayClassKeyPath& classKey, const ModelProfile& p
     WriteRegistryString(handler, "", kCplExtensionClsid);
 }
 
-// The class key this board's fixed instance already names, when an install
-// was cut short after creating that key but before writing its
-// "InfSection": the fixed instance got "Driver" first, so it names the key,
-// but the search cannot recognise a key without the tag and would bind the
-// board to the next free number instead, leaving this one behind for good
-// (the uninstaller removes only the key "Driver" names). A key counts as
-// that unfinished one only while it holds nothing the install writes after
-// "DriverDesc": no tag, no subkeys, no other board's name.
-bool FindUnfinishedClassKey(const InstanceKeyPath& fixedInstance, const ModelProfile& profile,
-                            DisplayClassIndex& index) {
+// An install cut short after creating a board's display-class key, but
+// before tagging it with "InfSection", leaves a key the search cannot
+// recognise: it would bind the board to the next free number and leave this
+// one behind for good (the uninstaller removes only the key "Driver"
+// names). Such a key holds nothing the install writes after "DriverDesc":
+// no subkey and no value but that one, the board's own name. Empty, it is
+// only taken by the board whose fixed instance names it (the instance got
+// "Driver" first). Every value counts, readable or not.
+bool IsUnfinishedClassKey(DisplayClassIndex index, const ModelProfile& profile, bool emptyWillDo) {
+    const DisplayClassKeyPath key = DisplayClassKey(index);
+    DWORD subkeys = 0, values = 0;
+    if (!CountRegistryEntries(key, subkeys, values) || subkeys != 0 || values > 1) return false;
+    if (values == 0) return emptyWillDo;
+    char text[kTextBufferSize];
+    return ReadRegistryValue(key, "DriverDesc", text, sizeof text) && TextsEqual(text, profile.boardName);
+}
+
+struct ClassKeySearch {
+    DisplayClassIndex tagged = -1;      // the first key with the tag
+    DisplayClassIndex unfinished = -1;  // the first untagged one an install cut short left
+    DisplayClassIndex lowestFree = kNoFreeDisplayClassIndex;
+};
+
+// The walk over the fifty numbers: an unreadable tag reads as the empty
+// text, present and not matching.
+ClassKeySearch SearchClassKeys(const char* infSectionTag, const ModelProfile* profile) {
+    ClassKeySearch search;
+    for (DisplayClassIndex index = 0; index < kDisplayClassKeyCount; ++index) {
+        const DisplayClassKeyPath key = DisplayClassKey(index);
+        if (RegistryKeyExists(key)) {
+            char infSection[kTextBufferSize];
+            if (ReadRegistryValue(key, "InfSection", infSection, sizeof infSection)) {
+                if (TextsEqual(infSection, infSectionTag)) {
+                    search.tagged = index;
+                    return search;
+                }
+            } else if (profile != nullptr && search.unfinished < 0 && IsUnfinishedClassKey(index, *profile, false)) {
+                search.unfinished = index;
+            }
+        } else if (index < search.lowestFree) {
+            search.lowestFree = index;
+        }
+    }
+    return search;
+}
+
+// The board's class key: one carrying its model's tag; without one, a key
+// an install cut short left unfinished (first the one this board's fixed
+// instance names, then any other of the model's); else the lowest free
+// number. A finished key wins, so that boards of one model keep sharing one
+// key whatever order they are registered in.
+DisplayClassIndex ChooseDisplayClassIndex(const InstanceKeyPath& fixedInstance, const ModelProfile& profile) {
+    const ClassKeySearch search = SearchClassKeys(profile.infSection, &profile);
+    if (search.tagged >= 0) return search.tagged;
     char driver[kTextBufferSize];
-    if (!ReadRegistryValue(fixedInstance, "Driver", driver, sizeof driver)) return false;
     DisplayClassIndex named = 0;
     // Only a number the search walks can have been passed over by it.
-    if (!ClassIndexOfDriverValue(driver, named) || named >= kDisplayClassKeyCount) return false;
-
-    const DisplayClassKeyPath key = DisplayClassKey(named);
-    char text[kTextBufferSize];
-    if (!RegistryKeyExists(key) || EnumRegistrySubkey(0, text, sizeof text, key) ||
-        ReadRegistryValue(key, "InfSection", text, sizeof text))
-        return false;
-    if (ReadRegistryValue(key, "DriverDesc", text, sizeof text) && !TextsEqual(text, profile.boardName))
-        return false;
-    index = named;
-    return true;
+    if (ReadRegistryValue(fixedInstance, "Driver", driver, sizeof driver) &&
+        ClassIndexOfDriverValue(driver, named) && named < kDisplayClassKeyCount &&
+        IsUnfinishedClassKey(named, profile, true))
+        return named;
+    return search.unfinished >= 0 ? search.unfinished : search.lowestFree;
 }
 
 }  // namespace
@@ -170,19 +207,8 @@ DisplayClassKeyPath DisplayClassKey(DisplayClassIndex index) {
 }
 
 DisplayClassIndex FindDisplayClassIndex(const char* infSectionTag) {
-    DisplayClassIndex lowestFree = kNoFreeDisplayClassIndex;
-    for (DisplayClassIndex index = 0; index < kDisplayClassKeyCount; ++index) {
-        const DisplayClassKeyPath key = DisplayClassKey(index);
-        if (RegistryKeyExists(key)) {
-            // An unreadable tag reads as the empty text: present, not matching.
-            char infSection[kTextBufferSize];
-            ReadRegistryValue(key, "InfSection", infSection, sizeof infSection);
-            if (TextsEqual(infSection, infSectionTag)) return index;
-        } else if (index < lowestFree) {
-            lowestFree = index;
-        }
-    }
-    return lowestFree;
+    const ClassKeySearch search = SearchClassKeys(infSectionTag, nullptr);
+    return search.tagged >= 0 ? search.tagged : search.lowestFree;
 }
 
 void InstallDialog::RegisterDisplayAdapter(AdapterModel model, const char* adapterKeyName) {
@@ -193,9 +219,7 @@ void InstallDialog::RegisterDisplayAdapter(AdapterModel model, const char* adapt
     if (profile == nullptr || adapterKeyName == nullptr || adapterKeyName[0] == '\0') return;
 
     const InstanceKeyPath hardwareKey(kPciEnumKey, adapterKeyName, "\\");
-    DisplayClassIndex index = 0;
-    if (!FindUnfinishedClassKey(InstanceKeyPath(hardwareKey, kFixedInstance), *profile, index))
-        index = FindDisplayClassIndex(profile->infSection);
+    const DisplayClassIndex index = ChooseDisplayClassIndex(InstanceKeyPath(hardwareKey, kFixedInstance), *profile);
     const DisplayClassKeyPath classKey = DisplayClassKey(index);
     DriverValueText driver(kDriverValuePrefix);
     driver.AppendFourDigits(index);

@@ -3,6 +3,8 @@
 // it must end where an uninterrupted install ends, so that the removal,
 // which deletes only the class key "Driver" names, leaves no class key.
 #include <cstring>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,21 +84,70 @@ INSTANTIATE_TEST_SUITE_P(ClassKey, InterruptedRegistrationTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A key the board's instance names but that holds more than an unfinished
-// install leaves (another board's name, a subkey) is another driver's: the
-// board gets a key of its own and that one is left as it was.
+// install leaves (another board's name, a subkey, a tag of its own) is
+// another driver's: the board gets a key of its own and that one is left as
+// it was.
 TEST(InterruptedRegistrationGuardTest, AnotherDriversKeyNamedByTheInstanceIsNotTaken) {
+    struct Planted {
+        const char* subkey;
+        const char* name;
+        const char* text;
+    };
+    const Planted others[] = {
+        {"", "DriverDesc", "Standard Display Adapter"},
+        {"\\DEFAULT", "DriverDesc", "ORVA Varnel Q2"},
+        {"", "InfSection", "VGA"},
+    };
     TempFolder windows;
-    for (const char* subkey : {"", "\\DEFAULT"}) {
+    for (const Planted& other : others) {
         RegistryOverride registry;
         PlantMachine();
         PutValue(kFixedInstance, "Driver", SzValue("DISPLAY\\0001"));
-        const std::string key = kDisplay + "0001" + subkey;
-        PutValue(key, "DriverDesc", SzValue(*subkey ? "ORVA Varnel Q2" : "Standard Display Adapter"));
+        PutValue(kDisplay + "0001", "DriverDesc", SzValue("ORVA Varnel Q2"));
+        const std::string key = kDisplay + "0001" + other.subkey;
+        PutValue(key, other.name, SzValue(other.text));
         const std::vector<std::string> planted = RegistryListing({kDisplay + "0001"});
         Install(windows.path());
-        EXPECT_TRUE(HasString(kFixedInstance, "Driver", "DISPLAY\\0002")) << key;
-        EXPECT_TRUE(SameListing(RegistryListing({kDisplay + "0001"}), planted)) << key;
+        EXPECT_TRUE(HasString(kFixedInstance, "Driver", "DISPLAY\\0002")) << key << " " << other.name;
+        EXPECT_TRUE(SameListing(RegistryListing({kDisplay + "0001"}), planted)) << key << " " << other.name;
     }
 }
+
+// Two boards of one model, the install cut short in the first one's class
+// key; run again with the boards the other way round. They must end in one
+// key, and the removal must leave no key with anything in it that no board
+// names. An empty key is only ever taken by the board that names it (it
+// could be anybody's), so that one stays, empty.
+class InterruptedRegistrationOrderTest : public InterruptedRegistrationTest {};
+
+TEST_P(InterruptedRegistrationOrderTest, TwoBoardsOfOneModelInTheOtherOrderShareOneKey) {
+    const std::string second = "VEN_10DE&DEV_0028&SUBSYS_00010000&REV_A1";
+    RegistryOverride registry;
+    PlantMachine();
+    PutValue("Enum\\PCI\\" + second + "\\0000", "HardwareID", SzValue("PCI\\" + second));
+    PutValue(kFixedInstance, "Driver", SzValue("DISPLAY\\0001"));
+    PutKey(kDisplay + "0001");
+    if (GetParam().driverDesc) PutValue(kDisplay + "0001", "DriverDesc", SzValue("ORVA Varnel Q2"));
+
+    AdapterTable adapters{};
+    RecordingInstallDialog dialog(adapters);
+    std::strcpy(dialog.windowsDirectory, windows_.path().c_str());
+    for (const std::string& board : {second, kBoard}) dialog.RegisterDisplayAdapter(1, board.c_str());
+    std::set<std::string> named;
+    for (const std::string& board : {second, kBoard}) {
+        const std::optional<RegistryValue> driver = GetValue("Enum\\PCI\\" + board + "\\000800", "Driver");
+        named.insert(driver ? Describe(*driver) : "");
+    }
+    EXPECT_EQ(named.size(), 1u) << ::testing::PrintToString(named);
+    Uninstall(windows_.path());
+    for (const std::string& key : SubkeyNames(kDisplay)) {
+        if (key == "0000") continue;
+        EXPECT_TRUE(ValueNames(kDisplay + key).empty() && SubkeyNames(kDisplay + key).empty()) << key << " is left";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ClassKey, InterruptedRegistrationOrderTest,
+                         ::testing::Values(CutShort{"Empty", false}, CutShort{"WithDriverDesc", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
