@@ -7,6 +7,8 @@
 // constant-initialised.
 #include <windows.h>
 
+#include "freestanding_memory.h"
+
 // The entry point named to the linker: the program's WinMain with its
 // module handle, and its answer as the process's exit code.
 extern "C" void WINAPI Start() {
@@ -19,36 +21,19 @@ extern "C" void WINAPI Start() {
 extern "C" {
 
 void* memcpy(void* target, const void* source, size_t count) {
-    auto* to = static_cast<unsigned char*>(target);
-    const auto* from = static_cast<const unsigned char*>(source);
-    while (count-- > 0) *to++ = *from++;
-    return target;
+    return freestanding::CopyBytes(target, source, count);
 }
 
 void* memmove(void* target, const void* source, size_t count) {
-    auto* to = static_cast<unsigned char*>(target);
-    const auto* from = static_cast<const unsigned char*>(source);
-    if (to < from) {
-        while (count-- > 0) *to++ = *from++;
-    } else {
-        while (count-- > 0) to[count] = from[count];
-    }
-    return target;
+    return freestanding::MoveBytes(target, source, count);
 }
 
 void* memset(void* target, int value, size_t count) {
-    auto* to = static_cast<unsigned char*>(target);
-    while (count-- > 0) *to++ = static_cast<unsigned char>(value);
-    return target;
+    return freestanding::FillBytes(target, value, count);
 }
 
 int memcmp(const void* a, const void* b, size_t count) {
-    const auto* left = static_cast<const unsigned char*>(a);
-    const auto* right = static_cast<const unsigned char*>(b);
-    for (; count > 0; --count, ++left, ++right) {
-        if (*left != *right) return *left < *right ? -1 : 1;
-    }
-    return 0;
+    return freestanding::CompareBytes(a, b, count);
 }
 
 // A pure virtual function called during construction or destruction.

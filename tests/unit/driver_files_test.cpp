@@ -108,6 +108,27 @@ TEST_F(DeployDriverFilesTest, WithoutVarnelInfBesideItEveryFileComesFromTheDrive
     EXPECT_TRUE(dialog_.boxes.empty());
 }
 
+TEST_F(DeployDriverFilesTest, VarnelInfHeldOpenByAViewerStillMarksTheMedium) {
+    PutMediumFiles(medium_.path(), "medium ");
+    PutDriverFolder("Win9X ");
+    // Open for reading and sharing reads, as a viewer holds a file.
+    HANDLE viewer = CreateFileA((medium_ / "Varnel.inf").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+
+    dialog_.DeployDriverFiles();
+    CloseHandle(viewer);
+
+    // The setup information file itself cannot be copied while held; every
+    // other file comes from beside it.
+    ASSERT_EQ(dialog_.boxes.size(), 2u);
+    for (const auto& box : dialog_.boxes) EXPECT_EQ(box.text, "Could not open the INPUT file : Varnel.inf");
+    for (const GoldenDriverFile& file : kFiles) {
+        if (file.source == "Varnel.inf") continue;
+        EXPECT_EQ(ReadFileBytes(windows_ / file.target), "medium " + file.source);
+    }
+}
+
 TEST_F(DeployDriverFilesTest, MissingSourcesAreReportedInOrderWhileTheBarAdvances) {
     dialog_.DeployDriverFiles();
 

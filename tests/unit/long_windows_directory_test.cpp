@@ -1,0 +1,57 @@
+// A Windows directory as long as the programs take (127 characters, its
+// last backslash included): the install must place every file and name the
+// OEM INF by its whole path, and the removal must find each again.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "golden.h"
+#include "recording_install_dialog.h"
+#include "registry_sandbox.h"
+#include "temp_folder.h"
+#include "uninstall_dialog.h"
+
+namespace {
+
+TEST(LongWindowsDirectoryTest, InstallAndRemovalNameEveryFileWhole) {
+    TempFolder base, medium;
+    const std::string windows = base.path() + std::string(kWindowsDirectoryLength - 1 - base.path().size(), 'w') + "\\";
+    ASSERT_EQ(windows.size(), static_cast<size_t>(kWindowsDirectoryLength));
+    MakeFolder(windows);
+    for (const char* folder : {"INF", "System", "Help"}) MakeFolder(windows + folder);
+    for (const std::string& name : GoldenMediumNames()) WriteFileBytes(medium / name, name);
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    ASSERT_TRUE(SetCurrentDirectoryA(medium.path().c_str()));
+    RegistryOverride registry;
+    AdapterTable adapters{};
+
+    RecordingInstallDialog installer(adapters);
+    std::strcpy(installer.windowsDirectory, windows.c_str());
+    installer.DeployDriverFiles();
+    installer.WriteSystemSettings();
+    SetCurrentDirectoryA(current);
+    EXPECT_TRUE(installer.boxes.empty()) << installer.boxes.front().text;
+    for (const GoldenDriverFile& file : GoldenDriverFiles()) EXPECT_EQ(ReadFileBytes(windows + file.target), file.source);
+    // The values named by a path in the Windows directory.
+    int named = 0;
+    for (const auto& [key, name] : GoldenRemovedValues(windows)) {
+        if (name.rfind(windows, 0) != 0) continue;
+        ++named;
+        EXPECT_TRUE(GetValue(key, name)) << name;
+    }
+    EXPECT_GT(named, 0);
+
+    UninstallDialog uninstaller(adapters);
+    std::strcpy(uninstaller.windowsDirectory, windows.c_str());
+    uninstaller.DeleteDriverFiles();
+    uninstaller.DeleteRegistryEntries();
+    for (const std::string& file : GoldenRemovedFiles()) EXPECT_FALSE(FileExists(windows + file)) << file;
+    for (const std::string& file : GoldenLeftoverFiles()) EXPECT_TRUE(FileExists(windows + file)) << file;
+    for (const auto& [key, name] : GoldenRemovedValues(windows)) EXPECT_FALSE(GetValue(key, name)) << name;
+}
+
+}  // namespace
