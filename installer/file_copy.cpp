@@ -162,7 +162,7 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
         ShowMessageBox("Could not allocate the copy buffer.", "", kReportStyle);
         return false;
     }
-    // Without the source's status the target keeps its own rather than made-up times.
+    // Without the source's status the new file keeps the times of its writing rather than made-up ones.
     const std::optional<FileStatus> status = ReadFileStatus(sourcePath);
 
     // A replacement file left by an install cut short is reused; the

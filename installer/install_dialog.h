@@ -17,8 +17,9 @@ public:
     void RunInstallSequence();
 
     // Copies one file through a buffer of `bufferSize` bytes and gives the
-    // target the source's times and attributes; every failure is reported in
-    // a message box owned by the dialog. True when the file was copied.
+    // copy the source's times and attributes; an existing target is replaced
+    // only by a whole copy. Every failure is reported in a message box owned
+    // by the dialog. True when the file was copied.
     bool CopyDriverFile(const DriverFilePath& sourcePath, const DriverFilePath& targetPath, DWORD bufferSize);
     // Copies the driver files from the medium into the Windows directory tree.
     void DeployDriverFiles();
