@@ -5,8 +5,7 @@
 // file as it was, and at most this one file beside it, which the next
 // install reuses and the uninstaller removes.
 #include "fixed_text.h"
-
-inline constexpr char kReplacementFileName[] = "~VARNEL.TMP";
+#include "install_contract.h"
 
 // The replacement file in the folder of `path`, or in the current folder
 // when `path` is a bare name.

@@ -2,11 +2,10 @@
 
 #include <iterator>
 
-#include "display_modes.h"
 #include "driver_value.h"
+#include "install_contract.h"
 #include "install_dialog.h"
 #include "registry_access.h"
-#include "system_settings.h"
 
 namespace {
 
@@ -14,16 +13,14 @@ namespace {
 // read into buffers of this size, so longer ones do not count.
 constexpr int kTextBufferSize = 1024;
 
-constexpr char kPciEnumKey[] = "Enum\\PCI\\";
-// Written for every board whatever instances Windows made; the uninstaller
-// finds the class key again through this one's "Driver".
-constexpr char kFixedInstance[] = "000800";
+// The fixed instance is written for every board whatever instances Windows
+// made; the uninstaller finds the class key again through its "Driver".
 static_assert(sizeof kFixedInstance <= kTextBufferSize, "the fixed instance is one of the instance names");
 
 // Enum\PCI\, the board's hardware id, a backslash and one of its instances
 // with a backslash of its own.
 using InstanceKeyPath =
-    FixedText<TextLength(kPciEnumKey) + (kAdapterKeyNameSize - 1) + 1 + (kTextBufferSize - 1) + 1>;
+    FixedText<TextLength(kPciEnumKey) + 1 + (kAdapterKeyNameSize - 1) + 1 + (kTextBufferSize - 1) + 1>;
 
 struct ModelProfile {
     AdapterModel model;
@@ -80,13 +77,15 @@ constexpr NamedText kDefaultTexts[] = {
     {"vdd",         "*vdd"},
 };
 
+constexpr auto kAgpVxdKey = SubkeyPath(kVxdKey, kAgpVxd);
+
 // Machine-wide, yet written with every board: the OpenGL driver, the
 // keyboard repeat (the machine's branch, not the user's) and the AGP VxD.
 constexpr KeyText kDriverCompanions[] = {
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\OpenGLdrivers", "RIVATNT",       "nvopengl.dll"},
-    {"Control Panel\\Keyboard",                                    "KeyBoardSpeed", "31"},
-    {"Control Panel\\Keyboard",                                    "KeyBoardDelay", "0"},
-    {"System\\CurrentControlSet\\Services\\VxD\\VGARTD",           "StaticVxD",     "vgartd.vxd"},
+    {kOpenGlDriversKey,         kOpenGlDriver,   "nvopengl.dll"},
+    {"Control Panel\\Keyboard", "KeyBoardSpeed", "31"},
+    {"Control Panel\\Keyboard", "KeyBoardDelay", "0"},
+    {kAgpVxdKey,                "StaticVxD",     "vgartd.vxd"},
 };
 
 const ModelProfile* ProfileFor(AdapterModel model) {
@@ -105,7 +104,7 @@ void WriteInstanceValues(const InstanceKeyPath& instanceKey, const ModelProfile&
     const NamedText texts[] = {
         {"Class",      "DISPLAY"},
         {"DeviceDesc", profile.boardName},
-        {"Driver",     driver},
+        {kDriverValue, driver},
         {"Mfg",        "ORVA"},
     };
     WriteTexts(instanceKey, std::begin(texts), std::end(texts));
@@ -132,8 +131,8 @@ void WriteClassValues(const DisplayClassKeyPath& classKey, const ModelProfile& p
     WriteRegistryBinary(defaults, "CHIPID", kChipId, sizeof kChipId);
     WriteTexts(defaults, std::begin(kDefaultTexts), std::end(kDefaultTexts));
 
-    const auto handler = DisplayClassSubkey(classKey, "\\shellex\\PropertySheetHandlers\\ORVA Varnel CPL Extension");
-    WriteRegistryString(handler, "", kCplExtensionClsid);
+    constexpr auto kHandler = Joined("\\shellex\\PropertySheetHandlers\\", kCplExtensionName);
+    WriteRegistryString(DisplayClassSubkey(classKey, kHandler.text), "", kCplExtensionClsid);
 }
 
 // An install cut short after creating a board's display-class key, but
@@ -193,7 +192,7 @@ DisplayClassIndex ChooseDisplayClassIndex(const InstanceKeyPath& fixedInstance, 
     char driver[kTextBufferSize];
     DisplayClassIndex named = 0;
     // Only a number the search walks can have been passed over by it.
-    if (ReadRegistryValue(fixedInstance, "Driver", driver, sizeof driver) &&
+    if (ReadRegistryValue(fixedInstance, kDriverValue, driver, sizeof driver) &&
         ClassIndexOfDriverValue(driver, named) && named < kDisplayClassKeyCount &&
         IsUnfinishedClassKey(named, profile, true))
         return named;
@@ -201,10 +200,6 @@ DisplayClassIndex ChooseDisplayClassIndex(const InstanceKeyPath& fixedInstance, 
 }
 
 }  // namespace
-
-DisplayClassKeyPath DisplayClassKey(DisplayClassIndex index) {
-    return DisplayClassKeyPath(kDisplayClassRoot).AppendFourDigits(index);
-}
 
 DisplayClassIndex FindDisplayClassIndex(const char* infSectionTag) {
     const ClassKeySearch search = SearchClassKeys(infSectionTag, nullptr);
@@ -218,7 +213,7 @@ void InstallDialog::RegisterDisplayAdapter(AdapterModel model, const char* adapt
     // device's hardware key as this board.
     if (profile == nullptr || adapterKeyName == nullptr || adapterKeyName[0] == '\0') return;
 
-    const InstanceKeyPath hardwareKey(kPciEnumKey, adapterKeyName, "\\");
+    const InstanceKeyPath hardwareKey(kPciEnumKey, "\\", adapterKeyName, "\\");
     const DisplayClassIndex index = ChooseDisplayClassIndex(InstanceKeyPath(hardwareKey, kFixedInstance), *profile);
     const DisplayClassKeyPath classKey = DisplayClassKey(index);
     DriverValueText driver(kDriverValuePrefix);

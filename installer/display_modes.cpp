@@ -1,4 +1,4 @@
-#include "display_modes.h"
+#include "display_class_key.h"
 
 #include "registry_access.h"
 

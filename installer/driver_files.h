@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "fixed_text.h"
+#include "install_contract.h"
 #include "windows_directory.h"
 
 struct DriverFile {
@@ -13,26 +14,26 @@ struct DriverFile {
 
 // In copy order; the progress bar advances one step per row.
 inline constexpr DriverFile DriverFileTable[] = {
-    {"Varnel.inf",   "INF\\OTHER\\ORVAVarnel.inf"},
-    {"Varnel.inf",   "INF\\Varnel.inf"},
-    {"nvarch16.dll", "System\\nvarch16.dll"},
-    {"nvarch32.dll", "System\\nvarch32.dll"},
-    {"nvcore.vxd",   "System\\nvcore.vxd"},
-    {"nvcpl.dll",    "System\\nvcpl.dll"},
-    {"nvcpl.hlp",    "Help\\nvcpl.hlp"},
-    {"nvdd32.dll",   "System\\nvdd32.dll"},
-    {"nvdisp.drv",   "System\\nvdisp.drv"},
-    {"nvmini.vxd",   "System\\nvmini.vxd"},
-    {"nvmini2.vxd",  "System\\nvmini2.vxd"},
-    {"nvopengl.dll", "System\\nvopengl.dll"},
-    {"nvqtwk.dll",   "System\\nvqtwk.dll"},
-    {"nvmode.dll",   "System\\nvmode.dll"},
-    {"UnVarnel.exe", "System\\UnVarnel.exe"},
-    {"TrayIcon.exe", "System\\TrayIcon.exe"},
-    {"vgartd.vxd",   "System\\vgartd.vxd"},
-    {"nvdesk32.dll", "System\\nvdesk32.dll"},
-    {"nvdmcpl.dll",  "System\\nvdmcpl.dll"},
-    {"nvfsvm.exe",   "System\\nvfsvm.exe"},
+    {"Varnel.inf",   kOemInfFile},
+    {"Varnel.inf",   kInfFile},
+    {"nvarch16.dll", kNvarch16File},
+    {"nvarch32.dll", kNvarch32File},
+    {"nvcore.vxd",   kNvcoreFile},
+    {"nvcpl.dll",    kNvcplFile},
+    {"nvcpl.hlp",    kNvcplHelpFile},
+    {"nvdd32.dll",   kNvdd32File},
+    {"nvdisp.drv",   kNvdispFile},
+    {"nvmini.vxd",   kNvminiFile},
+    {"nvmini2.vxd",  kNvmini2File},
+    {"nvopengl.dll", kNvopenglFile},
+    {"nvqtwk.dll",   kNvqtwkFile},
+    {"nvmode.dll",   kNvmodeFile},
+    {"UnVarnel.exe", kUninstallerFile},
+    {"TrayIcon.exe", kTrayIconFile},
+    {"vgartd.vxd",   kVgartdFile},
+    {"nvdesk32.dll", kNvdesk32File},
+    {"nvdmcpl.dll",  kNvdmcplFile},
+    {"nvfsvm.exe",   kNvfsvmFile},
 };
 
 inline constexpr DWORD kDriverFileCopyBufferSize = 1024;

@@ -1,5 +1,6 @@
-#include "system_settings.h"
-
+// The machine-wide entries of the driver, written once per run after the
+// first registered board.
+#include "install_contract.h"
 #include "install_dialog.h"
 #include "registry_access.h"
 
@@ -20,35 +21,35 @@ struct SystemSetting {
     DWORD number;
 };
 
-constexpr char kSetupInfKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\SetupX\\INF\\OEM Name";
-constexpr char kDisplaySettingsKey[] = "Config\\0001\\Display\\Settings";
-constexpr char kCplClassKey[] = "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}";
-constexpr char kCplServerKey[] = "Software\\CLASSES\\CLSID\\{67E0E3C0-3068-11D3-8BD1-00104B6F7516}\\InProcServer32";
-constexpr char kDisplayCplHandlerKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Display\\Shellex\\PropertySheetHandlers\\"
-    "ORVA Varnel CPL Extension";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORVA Varnel";
+// The keys and paths the rows name, joined from the shared names.
+constexpr auto kOemInfRecordName = Joined("%s", kOemInfRecord);
+constexpr auto kCplServerKey = SubkeyPath(kCplExtensionClassKey.text, "InProcServer32");
+constexpr auto kCplServer = Joined("%s", kNvcplFile);
+constexpr auto kDisplayCplHandlerKey = SubkeyPath(kDisplayPropertySheetsKey, kCplExtensionName);
+constexpr auto kTrayIcon = Joined("%s", kTrayIconFile);
+constexpr auto kUninstallEntryKey = SubkeyPath(kUninstallKey, kUninstallEntry);
 
 // In the order Windows setup expects them. "OtherDevicePath" must name the
 // folder the OEM INF was copied to, which moves with the Windows directory.
 // "CLASSES", and "Shellex" here against the class key's "shellex", are the
 // letter case Windows gives these keys.
 constexpr SystemSetting kSystemSettings[] = {
-    {Setting::Text,      "Software\\Microsoft\\Windows\\CurrentVersion",         "OtherDevicePath",             "%sINF\\OTHER",                                0},
-    {Setting::Text,      kSetupInfKey,                                           "%sINF\\OTHER\\ORVAVarnel.INF", "ORVAVarnel.INF",                              0},
+    {Setting::Text,      "Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath",      "%sINF\\OTHER",                                0},
+    {Setting::Text,      kOemNameKey,                                    kOemInfRecordName,      "ORVAVarnel.INF",                              0},
     // Keeps the memory manager off the video BIOS area.
-    {Setting::SystemIni, "386Enh",                                               "EMMExclude",                  "C000-CFFF,C000-CFFF",                         0},
-    {Setting::Text,      kDisplaySettingsKey,                                    "BitsPerPixel",                "16",                                          0},
-    {Setting::Text,      kDisplaySettingsKey,                                    "Resolution",                  "640,480",                                     0},
-    {Setting::Text,      kCplClassKey,                                           "",                            "ORVA Varnel CPL Extension",                   0},
-    {Setting::Text,      kCplServerKey,                                          "",                            "%sSystem\\nvcpl.dll",                         0},
-    {Setting::Text,      kCplServerKey,                                          "ThreadingModel",              "Apartment",                                   0},
-    {Setting::Text,      kDisplayCplHandlerKey,                                  "",                            kCplExtensionClsid,                            0},
-    {Setting::Text,      "Software\\Microsoft\\Windows\\CurrentVersion\\Run",    "DisplayTrayIcon",             "%sSystem\\TrayIcon.exe",                      0},
-    {Setting::Number,    "Software\\NVIDIA Corporation\\Global\\System",         "EnableVia4X",                 nullptr,                                       0},
-    {Setting::Text,      kUninstallKey,                                          "DisplayName",                 "ORVA Varnel Windows 9X / ME Display Drivers", 0},
-    // The copy the deployment put at SYSTEM\UnVarnel.exe.
-    {Setting::Text,      kUninstallKey,                                          "UninstallString",             "%sSYSTEM\\UnVarnel.exe",                      0},
+    {Setting::SystemIni, "386Enh",                                       "EMMExclude",           "C000-CFFF,C000-CFFF",                         0},
+    {Setting::Text,      kDisplaySettingsKey,                            kBitsPerPixelSetting,   "16",                                          0},
+    {Setting::Text,      kDisplaySettingsKey,                            kResolutionSetting,     "640,480",                                     0},
+    {Setting::Text,      kCplExtensionClassKey,                          "",                     kCplExtensionName,                             0},
+    {Setting::Text,      kCplServerKey,                                  "",                     kCplServer,                                    0},
+    {Setting::Text,      kCplServerKey,                                  "ThreadingModel",       "Apartment",                                   0},
+    {Setting::Text,      kDisplayCplHandlerKey,                          "",                     kCplExtensionClsid,                            0},
+    {Setting::Text,      kRunKey,                                        kTrayIconRun,           kTrayIcon,                                     0},
+    {Setting::Number,    kNvidiaSystemKey,                               kAgp4xSetting,          nullptr,                                       0},
+    {Setting::Text,      kUninstallEntryKey,                             "DisplayName",          "ORVA Varnel Windows 9X / ME Display Drivers", 0},
+    // The copy the deployment put at System\UnVarnel.exe, in the letter case
+    // the uninstall entry has always had.
+    {Setting::Text,      kUninstallEntryKey,                             "UninstallString",      "%sSYSTEM\\UnVarnel.exe",                      0},
 };
 
 constexpr char kSystemIni[] = "%ssystem.ini";

@@ -125,8 +125,8 @@ TEST_F(RoundTripTest, TwoBoardsOfDifferentGroupsOneWithTwoInstances) {
 
 TEST_F(RoundTripTest, WithoutAnInstallOnlyStrayEntriesGoAndASecondRunChangesNothingMore) {
     // What an older NVIDIA driver may have left; the uninstaller removes these by name.
-    PutValue(kRunKey, "NvColorInit", SzValue("nvcolor.exe"));
-    PutValue(kRunKey, "Unrelated", SzValue("keep.exe"));
+    PutValue(keys::kRunKey, "NvColorInit", SzValue("nvcolor.exe"));
+    PutValue(keys::kRunKey, "Unrelated", SzValue("keep.exe"));
     PutValue("System\\CurrentControlSet\\Services\\VxD\\NVCORE", "StaticVxD", SzValue("nvcore.vxd"));
     PutValue("Software\\ORVA\\Other", "Kept", SzValue("yes"));
     const MachineState planted = CaptureMachine();
@@ -134,7 +134,7 @@ TEST_F(RoundTripTest, WithoutAnInstallOnlyStrayEntriesGoAndASecondRunChangesNoth
     const UninstallRun first = RunUninstaller(UninstallerPath());
     ASSERT_TRUE(first.ended);
     const MachineChanges changes = CompareMachines(planted, CaptureMachine());
-    EXPECT_EQ(changes.removedValues, (std::set<ValueRef>{{kRunKey, "NvColorInit"}}));
+    EXPECT_EQ(changes.removedValues, (std::set<ValueRef>{{keys::kRunKey, "NvColorInit"}}));
     EXPECT_EQ(changes.removedKeys, (std::set<std::string>{"System\\CurrentControlSet\\Services\\VxD\\NVCORE"}));
     EXPECT_TRUE(HasString("Software\\ORVA\\Other", "Kept", "yes"));
     EXPECT_TRUE(changes.addedFiles.empty() && changes.changedFiles.empty() && changes.removedFiles.empty());

@@ -167,14 +167,14 @@ TEST_F(AdapterRegistrationTest, BoardsOfTheTwoModeGroupsMatchTheirListings) {
 
 TEST_F(AdapterRegistrationTest, MachineWideEntriesComeWithTheFirstBoardOnly) {
     dialog_.RegisterDisplayAdapter(1, BoardName(kQ2));
-    EXPECT_TRUE(HasString(kUninstallEntryKey, "UninstallString", windows_ / "SYSTEM\\UnVarnel.exe"));
+    EXPECT_TRUE(HasString(keys::kUninstallEntryKey, "UninstallString", windows_ / "SYSTEM\\UnVarnel.exe"));
     EXPECT_TRUE(FileExists(windows_ / "system.ini"));
-    PutValue(kUninstallEntryKey, "UninstallString", SzValue("changed"));
+    PutValue(keys::kUninstallEntryKey, "UninstallString", SzValue("changed"));
     DeleteFileA((windows_ / "system.ini").c_str());
 
     dialog_.RegisterDisplayAdapter(3, BoardName(kQ5));
     EXPECT_TRUE(HasString(kQ5 + "\\000800", "Driver", "DISPLAY\\0001"));
-    EXPECT_TRUE(HasString(kUninstallEntryKey, "UninstallString", "changed"));
+    EXPECT_TRUE(HasString(keys::kUninstallEntryKey, "UninstallString", "changed"));
     EXPECT_FALSE(FileExists(windows_ / "system.ini"));
 }
 

@@ -1,6 +1,6 @@
 // What the two passes over the MODES subtree leave alone. A whole board's
 // modes after both passes are in the listings under tests/golden/.
-#include "display_modes.h"
+#include "display_class_key.h"
 
 #include <string>
 

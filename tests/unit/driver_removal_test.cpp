@@ -167,19 +167,19 @@ TEST_F(DriverRemovalTest, MachineWideEntriesGoAndTheirNeighboursStay) {
     ASSERT_FALSE(goneKeys.empty() || goneValues.empty());
     for (const std::string& key : goneKeys) PutValue(key + "\\Planted", "", SzValue("x"));
     for (const auto& [key, name] : goneValues) PutValue(key, name, SzValue("x"));
-    PutValue(kDisplaySettingsKey, "BitsPerPixel", SzValue("16"));
-    PutValue(kDisplaySettingsKey, "Resolution", SzValue("1024,768"));
+    PutValue(keys::kDisplaySettingsKey, "BitsPerPixel", SzValue("16"));
+    PutValue(keys::kDisplaySettingsKey, "Resolution", SzValue("1024,768"));
     // Their neighbours.
     PutValue(Under(kUninstall, "Other Program"), "UninstallString", SzValue("other.exe"));
     PutValue("Software\\ORVA\\Tools", "Path", SzValue("C:\\ORVA"));
     PutKey(Under(kVxd, "VNETSUP"));
     PutValue(kOpenGl, "OTHERGL", SzValue("othergl.dll"));
-    PutValue(kRunKey, "SystemTray", SzValue("SysTray.Exe"));
+    PutValue(keys::kRunKey, "SystemTray", SzValue("SysTray.Exe"));
     PutValue(kOemName, "C:\\WINDOWS\\INF\\OTHER\\ORVAVarnel.INF", SzValue("ORVA"));
     PutValue(kOemName, "D:\\WIN98\\INF\\OTHER\\Other.INF", SzValue("Other"));
     PutKey(Under(kHandlers, "Other Extension"));
-    PutValue(kNvidiaKey, "OtherSetting", DwordValue(1));
-    PutValue(kDisplaySettingsKey, "fonts.fon", SzValue("vgasys.fon"));
+    PutValue(keys::kNvidiaKey, "OtherSetting", DwordValue(1));
+    PutValue(keys::kDisplaySettingsKey, "fonts.fon", SzValue("vgasys.fon"));
     PutKey(Under(kClsid, "{00000000-0000-0000-0000-000000000001}\\InProcServer32"));
     PutValue("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath", SzValue("D:\\WIN98\\INF\\OTHER"));
     ASSERT_TRUE(Prepare("D:\\WIN98\\"));
@@ -192,34 +192,34 @@ TEST_F(DriverRemovalTest, MachineWideEntriesGoAndTheirNeighboursStay) {
     EXPECT_EQ(SubkeyNames("Software\\ORVA"), std::vector<std::string>{"Tools"});
     EXPECT_EQ(SubkeyNames(kVxd), std::vector<std::string>{"VNETSUP"});
     EXPECT_EQ(ValueNames(kOpenGl), std::vector<std::string>{"OTHERGL"});
-    EXPECT_EQ(ValueNames(kRunKey), std::vector<std::string>{"SystemTray"});
+    EXPECT_EQ(ValueNames(keys::kRunKey), std::vector<std::string>{"SystemTray"});
     std::vector<std::string> oemNames = ValueNames(kOemName);
     std::sort(oemNames.begin(), oemNames.end());
     EXPECT_EQ(oemNames, (std::vector<std::string>{"C:\\WINDOWS\\INF\\OTHER\\ORVAVarnel.INF",
                                                   "D:\\WIN98\\INF\\OTHER\\Other.INF"}));
     EXPECT_EQ(SubkeyNames(kHandlers), std::vector<std::string>{"Other Extension"});
-    EXPECT_EQ(ValueNames(kNvidiaKey), std::vector<std::string>{"OtherSetting"});
+    EXPECT_EQ(ValueNames(keys::kNvidiaKey), std::vector<std::string>{"OtherSetting"});
     EXPECT_EQ(SubkeyNames(kClsid), std::vector<std::string>{"{00000000-0000-0000-0000-000000000001}"});
     for (const std::string& line : GoldenLeftoverLines(false, "")) EXPECT_EQ(ValueLineNow(line), line);
-    EXPECT_TRUE(HasString(kDisplaySettingsKey, "fonts.fon", "vgasys.fon"));
+    EXPECT_TRUE(HasString(keys::kDisplaySettingsKey, "fonts.fon", "vgasys.fon"));
     EXPECT_TRUE(HasString("Software\\Microsoft\\Windows\\CurrentVersion", "OtherDevicePath",
                           "D:\\WIN98\\INF\\OTHER"));
 }
 
 TEST_F(DriverRemovalTest, OnAMachineNeverInstalledOnlyTheSettingsAreWritten) {
-    PutValue(kRunKey, "NvColorInit", SzValue("nvcolor.exe"));
-    PutValue(kRunKey, "SystemTray", SzValue("SysTray.Exe"));
+    PutValue(keys::kRunKey, "NvColorInit", SzValue("nvcolor.exe"));
+    PutValue(keys::kRunKey, "SystemTray", SzValue("SysTray.Exe"));
     const std::vector<std::string> before = KeyTree("");
     ASSERT_TRUE(Prepare(windows_.path()));
 
     dialog_.DeleteRegistryEntries();
 
-    EXPECT_EQ(ValueNames(kRunKey), std::vector<std::string>{"SystemTray"});
+    EXPECT_EQ(ValueNames(keys::kRunKey), std::vector<std::string>{"SystemTray"});
     for (const std::string& line : GoldenLeftoverLines(false, "")) EXPECT_EQ(ValueLineNow(line), line);
-    EXPECT_EQ(ValueNames(kDisplaySettingsKey).size(), 2u);
+    EXPECT_EQ(ValueNames(keys::kDisplaySettingsKey).size(), 2u);
     // Deleting creates nothing: the only new keys are the settings' path.
     std::vector<std::string> expected = before;
-    for (const char* key : {"Config", "Config\\0001", "Config\\0001\\Display", kDisplaySettingsKey})
+    for (const char* key : {"Config", "Config\\0001", "Config\\0001\\Display", keys::kDisplaySettingsKey})
         expected.push_back(key);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(KeyTree(""), expected);

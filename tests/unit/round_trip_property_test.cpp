@@ -70,15 +70,15 @@ public:
             PutValue(std::string(key) + "\\MODES\\8\\320,200", "", SzValue("70"));
         }
         // Neighbours of the product's entries, which must stay.
-        PutValue(kRunKey, "SystemTray", SzValue("SysTray.Exe"));
+        PutValue(keys::kRunKey, "SystemTray", SzValue("SysTray.Exe"));
         PutValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other Product", "DisplayName", SzValue("x"));
         PutValue("Software\\ORVA\\Other", "Kept", SzValue("yes"));
         PutValue("Software\\CLASSES\\CLSID\\{00000000-0000-0000-C000-000000000046}", "", SzValue("other"));
         PutValue("System\\CurrentControlSet\\Services\\Class\\MEDIA\\0000", "Driver", SzValue("media.drv"));
-        PutValue(kDisplaySettingsKey, "DPILogicalX", SzValue("96"));
+        PutValue(keys::kDisplaySettingsKey, "DPILogicalX", SzValue("96"));
         PutValue("Control Panel\\Keyboard", "Other", SzValue("kept"));
-        if (Pick(0, 1)) PutValue(kRunKey, "NvColorInit", SzValue("nv.exe"));
-        if (Pick(0, 1)) PutValue(kNvidiaKey, "Other", DwordValue(7));
+        if (Pick(0, 1)) PutValue(keys::kRunKey, "NvColorInit", SzValue("nv.exe"));
+        if (Pick(0, 1)) PutValue(keys::kNvidiaKey, "Other", DwordValue(7));
 
         for (const auto& name : SubkeyNames("Enum\\PCI"))
             if (ClassifyAdapter(name.c_str()) != 0) machine.supportedBoards.push_back(name);
@@ -176,7 +176,7 @@ void CheckMachine(const Machine& machine, const MachineChanges& changes) {
     for (const auto& [key, name] : leftovers) EXPECT_TRUE(GetValue(key, name)) << "lost " << key << " [" << name << "]";
     for (const std::string& line : GoldenLeftoverLines(handledCount > 0, WindowsFolder()))
         EXPECT_EQ(ValueLineNow(line), line);
-    EXPECT_TRUE(HasString(kDisplaySettingsKey, "DPILogicalX", "96"));
+    EXPECT_TRUE(HasString(keys::kDisplaySettingsKey, "DPILogicalX", "96"));
     for (const auto& board : handled) EXPECT_FALSE(KeyExists("Enum\\PCI\\" + board + "\\000800")) << board;
     for (const auto& gone : GoldenLeftoverKeys("gone", changes.addedKeys)) EXPECT_FALSE(KeyExists(gone)) << gone;
     if (handledCount > 0) {

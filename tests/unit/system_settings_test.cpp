@@ -60,7 +60,7 @@ TEST_F(SystemSettingsTest, SetupSearchPathFollowsTheWindowsDirectory) {
         EXPECT_TRUE(HasString(kCurrentVersion + "\\Setup\\SetupX\\INF\\OEM Name",
                               windows + "INF\\OTHER\\ORVAVarnel.INF", "ORVAVarnel.INF"));
         // Where the system.ini line fails (there is no drive D:), the rows after it are written all the same.
-        EXPECT_TRUE(HasString(kUninstallEntryKey, "UninstallString", windows + "SYSTEM\\UnVarnel.exe"));
+        EXPECT_TRUE(HasString(keys::kUninstallEntryKey, "UninstallString", windows + "SYSTEM\\UnVarnel.exe"));
         EXPECT_FALSE(dialog.systemSettingsPending);
     }
 }

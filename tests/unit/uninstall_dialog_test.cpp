@@ -29,7 +29,7 @@ protected:
         RegistrySandbox::SetUp();
         MakeFolder(windows_ / "System");
         WriteFileBytes(windows_ / "System\\nvdisp.drv", "driver");
-        PutValue(kRunKey, "DisplayTrayIcon", SzValue("TrayIcon.exe"));
+        PutValue(keys::kRunKey, "DisplayTrayIcon", SzValue("TrayIcon.exe"));
         PutValue(std::string(kBoard) + "\\000800", "Driver", SzValue("DISPLAY\\0002"));
         PutValue(kClassKey, "InfSection", SzValue("NV4"));
     }
@@ -40,13 +40,13 @@ protected:
     }
     void ExpectRemoved() {
         EXPECT_FALSE(FileExists(windows_ / "System\\nvdisp.drv"));
-        EXPECT_FALSE(GetValue(kRunKey, "DisplayTrayIcon").has_value());
+        EXPECT_FALSE(GetValue(keys::kRunKey, "DisplayTrayIcon").has_value());
         EXPECT_FALSE(KeyExists(kClassKey));
         EXPECT_FALSE(KeyExists(std::string(kBoard) + "\\000800"));
     }
     void ExpectNothingChanged() {
         EXPECT_TRUE(FileExists(windows_ / "System\\nvdisp.drv"));
-        EXPECT_TRUE(HasString(kRunKey, "DisplayTrayIcon", "TrayIcon.exe"));
+        EXPECT_TRUE(HasString(keys::kRunKey, "DisplayTrayIcon", "TrayIcon.exe"));
         EXPECT_TRUE(HasString(std::string(kBoard) + "\\000800", "Driver", "DISPLAY\\0002"));
         EXPECT_TRUE(KeyExists(kClassKey));
         EXPECT_FALSE(KeyExists("Config"));
