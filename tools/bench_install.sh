@@ -71,12 +71,15 @@ for _ in $(seq "$rounds"); do
   best_install=$(min "$best_install" "$ms")
 
   fresh_machine
-  start=$(now_ms); wine cmd /c exit; end=$(now_ms)
-  best_start=$(min "$best_start" $((end - start)))
   start=$(now_ms); wine cmd /c "$(winpath "$work/copy.bat")"; end=$(now_ms)
   best_copy=$(min "$best_copy" $((end - start)))
   start=$(now_ms); wine regedit /S "$(winpath "$work/changes.reg")"; end=$(now_ms)
   best_import=$(min "$best_import" $((end - start)))
+  # On the same warm machine.
+  for _ in 1 2 3; do
+    start=$(now_ms); wine cmd /c exit; end=$(now_ms)
+    best_start=$(min "$best_start" $((end - start)))
+  done
 done
 
 keys=$(grep -c '^\[' "$work/changes.reg")

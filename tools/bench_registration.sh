@@ -18,9 +18,11 @@ cmake --build "$build" --target registration_bench >/dev/null
 . tools/lib/wine-machine.sh
 
 export WINEPREFIX=$PWD/build/bench-registration/machine
-make_machine "$WINEPREFIX" win98
 work=$(mktemp -d)
-trap 'cd /; rm -rf "$work"; end_machine "$WINEPREFIX"' EXIT
+trap 'cd /; rm -rf "$work"; end_machine_and_display "$WINEPREFIX"' EXIT
+# regedit is a windowed program: it runs as on a desktop.
+[ -n "${DISPLAY:-}" ] || start_display "$work/display"
+make_machine "$WINEPREFIX" win98
 serve_machine
 cd "$work"
 
