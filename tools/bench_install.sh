@@ -17,12 +17,11 @@ cd "$(dirname "$0")/.."
 root=$PWD
 rounds=${1:-3}
 tools/install-dependencies.sh
-cmake --preset release >/dev/null && cmake --build --preset release >/dev/null
-cmake --preset tests >/dev/null && cmake --build --preset tests --target VarnelDriver >/dev/null
+. tools/lib/wine-machine.sh
+build_programs VarnelDriver
 
 work=$root/build/bench-install
 mkdir -p "$work"
-. tools/lib/wine-machine.sh
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 min() { if [ -z "$1" ] || awk "BEGIN { exit !($2 < $1) }"; then echo "$2"; else echo "$1"; fi; }
 

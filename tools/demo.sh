@@ -11,14 +11,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 tools/install-dependencies.sh
-
-cmake --preset release >/dev/null
-cmake --build --preset release >/dev/null
-cmake --preset tests >/dev/null
-cmake --build --preset tests --target VarnelDriver >/dev/null
+. tools/lib/wine-machine.sh
+build_programs VarnelDriver
 
 demo=$root/build/demo
-. tools/lib/wine-machine.sh
 
 mkdir -p "$demo"
 trap 'end_machine_and_display "$demo/machine"' EXIT

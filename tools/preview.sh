@@ -136,10 +136,7 @@ fi
 
 if [ -z "$programs" ]; then
   tools/install-dependencies.sh
-  cmake --preset release >/dev/null
-  cmake --build --preset release >/dev/null
-  cmake --preset tests >/dev/null
-  cmake --build --preset tests --target VarnelDriver >/dev/null
+  build_programs VarnelDriver
   programs=$root/build/release/bin
   driver_exe=$root/build/tests/bin/VarnelDriver.exe
 fi

@@ -19,13 +19,10 @@ if ! dpkg-query -W -f='${Status}' imagemagick 2>/dev/null | grep -q "install ok 
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends imagemagick >/dev/null
 fi
 
-cmake --preset release >/dev/null
-cmake --build --preset release >/dev/null
-cmake --preset tests >/dev/null
-cmake --build --preset tests --target ScreenshotDriver >/dev/null
+. tools/lib/wine-machine.sh
+build_programs ScreenshotDriver
 
 work=$root/build/screenshots
-. tools/lib/wine-machine.sh
 
 # Always a display of our own, so that the pictures do not depend on the
 # user's desktop.

@@ -23,6 +23,13 @@ pinned() {
   if [ -n "${machine_cpu:-}" ]; then taskset -c "$machine_cpu" "$@"; else "$@"; fi
 }
 
+# Builds the shipped programs (build/release) and the given programs of the
+# tests' build (build/tests/bin), where the drivers the tools run are made.
+build_programs() {
+  (cd "$varnel_root" && cmake --preset release >/dev/null && cmake --build --preset release >/dev/null &&
+    cmake --preset tests >/dev/null && cmake --build --preset tests --target "$@" >/dev/null)
+}
+
 # A Unix path as Wine's Z: drive sees it.
 winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
 
