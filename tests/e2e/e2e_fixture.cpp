@@ -74,6 +74,8 @@ void EndToEndTest::SetUp() {
     const std::map<std::string, DWORD> kReported = {{"win98", 0x0A04}, {"winxp", 0x0105}, {"winxp64", 0x0205}};
     ASSERT_EQ(kReported.count(version), 1u) << "no machine named " << version;
     ASSERT_EQ(GetVersion() & 0xFFFF, kReported.at(version)) << "not a " << version << " prefix";
+    // Put back here rather than after the test: a test killed half-way
+    // cannot undo its own changes, and the next one does it for it.
     const MachineState made = MadeMachine();
     RestoreMachine(made);
     const MachineChanges left = CompareMachines(made, CaptureMachine());
