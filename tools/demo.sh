@@ -15,7 +15,6 @@ tools/install-dependencies.sh
 build_programs VarnelDriver
 
 demo=$root/build/demo
-
 mkdir -p "$demo"
 trap 'end_machine_and_display "$demo/machine"' EXIT
 interactive=1
