@@ -7,32 +7,23 @@
 #   tools/bench_registration.sh [BUILD_DIR] [ROUNDS]     (build/tests, 5)
 #
 # BUILD_DIR is a tests build (cmake --preset tests); registration_bench is
-# built in it first, and its Wine prefix is used.
+# built in it first. It runs on a Windows 98 machine of its own, made once
+# under build/bench-registration.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/tests}")
 rounds=${2:-5}
 bench=$build/bin/registration_bench.exe
 cmake --build "$build" --target registration_bench >/dev/null
-. "$build/wine/wine-env.sh"
+. tools/lib/wine-machine.sh
 
+export WINEPREFIX=$PWD/build/bench-registration/machine
 work=$(mktemp -d)
-stop_session=
-cleanup() {
-  cd /
-  rm -rf "$work"
-  if [ -n "$stop_session" ]; then "$build/wine/session" stop; fi
-}
-trap cleanup EXIT
-
-# A warm wineserver makes each program start in tens of milliseconds. One
-# started here ends by itself a minute after its last program.
-if [ ! -f "$WINEPREFIX/.varnel-ready" ]; then
-  stop_session=yes
-  "$build/wine/session" start
-else
-  wineserver -p60 </dev/null >/dev/null 2>&1 || true
-fi
+trap 'cd /; rm -rf "$work"; end_machine_and_display "$WINEPREFIX"' EXIT
+# regedit is a windowed program: it runs as on a desktop.
+[ -n "${DISPLAY:-}" ] || start_display "$work/display"
+make_machine "$WINEPREFIX" win98
+serve_machine
 cd "$work"
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }

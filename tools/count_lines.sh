@@ -7,7 +7,9 @@
 # Shipped: common/, installer/, uninstaller/. Test cases: the test files
 # (*_test.cpp, *_test.sh, *_check.sh). Infrastructure: every other source,
 # script and CMakeLists.txt under tests/, and the Wine runner under cmake/.
-# The golden files are counted apart.
+# Tools: the sources, scripts and CMakeLists.txt under tools/ (the demo, the
+# preview, the screenshots, the benches, the programs they run, the test
+# command). The golden files are counted apart.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 commit=${1:-HEAD}
@@ -21,4 +23,5 @@ cases='^tests/.*(_test\.(cpp|sh)|_check\.sh)$'
 echo "$commit: shipped $(files '^(common|installer|uninstaller)/.*\.(cpp|h|rc|in)$' | count)," \
   "test cases $(files "$cases" | count)," \
   "test infrastructure $(files '^tests/.*(\.(cpp|h|sh|in)|CMakeLists\.txt)$|^cmake/wine-.*\.in$' "$cases" | count)," \
-  "golden files $(files '^tests/golden/' | count)"
+  "golden files $(files '^tests/golden/' | count)," \
+  "tools $(files '^tools/.*(\.(cpp|h|sh|py)|CMakeLists\.txt)$' | count)"

@@ -11,34 +11,22 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 tools/install-dependencies.sh
-
-cmake --preset release >/dev/null
-cmake --build --preset release >/dev/null
-cmake --preset tests >/dev/null
-cmake --build --preset tests --target VarnelDriver >/dev/null
+. tools/lib/wine-machine.sh
+build_programs VarnelDriver
 
 demo=$root/build/demo
-. tools/lib/wine-machine.sh
-
-cleanup() {
-  WINEPREFIX=$demo/machine wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
+mkdir -p "$demo"
+trap 'end_machine_and_display "$demo/machine"' EXIT
 interactive=1
 if [ -z "${DISPLAY:-}" ]; then
   interactive=0
-  mkdir -p "$demo"
-  start_xvfb "$demo.display"
+  start_display "$demo/display"
 fi
 
 # A clean Windows 98 machine for every run, copied from one made once.
-if [ ! -f "$demo/pristine/.ready" ]; then
-  echo "Making the demo Windows 98 machine (once)..."
-  make_win98_prefix "$demo/pristine" "$root/tools/demo-machine.reg"
-fi
-rm -rf "$demo/machine"
-cp -a "$demo/pristine" "$demo/machine"
+[ -f "$demo/made/.varnel-made" ] || echo "Making the demo Windows 98 machine (once)..."
+make_machine "$demo/made" win98 "$root/tools/demo-machine.reg"
+copy_machine "$demo/made" "$demo/machine"
 export WINEPREFIX=$demo/machine
 
 # The stand-in medium: the real uninstaller, every other driver file a small

@@ -50,8 +50,7 @@ start_time=$(now)
 mkdir -p build/preview
 run=$(mktemp -d "$root/build/preview/run.XXXXXX")
 cleanup() {
-  WINEPREFIX=$run/machine wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  end_machine_and_display "$run/machine"
   if [ "$keep" = 1 ]; then echo "Kept the machine: $run/machine"; else rm -rf "$run"; fi
 }
 trap cleanup EXIT
@@ -137,30 +136,23 @@ fi
 
 if [ -z "$programs" ]; then
   tools/install-dependencies.sh
-  cmake --preset release >/dev/null
-  cmake --build --preset release >/dev/null
-  cmake --preset tests >/dev/null
-  cmake --build --preset tests --target VarnelDriver >/dev/null
+  build_programs VarnelDriver
   programs=$root/build/release/bin
   driver_exe=$root/build/tests/bin/VarnelDriver.exe
 fi
 [ -f "$programs/InstVarnel.exe" ] || fail "no InstVarnel.exe in $programs"
 [ -f "$driver_exe" ] || fail "no UI driver at $driver_exe"
 
-start_xvfb "$run/display"
+[ -n "${DISPLAY:-}" ] || start_display "$run/display"
 
-# A bare Windows 98 machine made once, copied for every run. Windows not
-# managed by a window manager close at once instead of after two seconds.
-pristine=$root/build/preview/pristine
-printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' >"$run/unmanaged.reg"
+# A bare Windows 98 machine made once, copied for every run.
+made=$root/build/preview/made
 (
   flock 9
-  if [ ! -f "$pristine/.ready" ]; then
-    echo "Making the bare Windows 98 machine (once)..."
-    make_win98_prefix "$pristine" "$run/unmanaged.reg"
-  fi
-) 9>"$root/build/preview/.pristine.lock"
-cp -a "$pristine" "$run/machine"
+  [ -f "$made/.varnel-made" ] || echo "Making the bare Windows 98 machine (once)..."
+  make_machine "$made" win98
+) 9>"$root/build/preview/.made.lock"
+copy_machine "$made" "$run/machine"
 export WINEPREFIX=$run/machine
 
 import_start=$(now)

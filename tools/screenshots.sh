@@ -19,34 +19,24 @@ if ! dpkg-query -W -f='${Status}' imagemagick 2>/dev/null | grep -q "install ok 
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends imagemagick >/dev/null
 fi
 
-cmake --preset release >/dev/null
-cmake --build --preset release >/dev/null
-cmake --preset tests >/dev/null
-cmake --build --preset tests --target ScreenshotDriver >/dev/null
+. tools/lib/wine-machine.sh
+build_programs ScreenshotDriver
 
 work=$root/build/screenshots
-. tools/lib/wine-machine.sh
 
 # Always a display of our own, so that the pictures do not depend on the
 # user's desktop.
-cleanup() {
-  WINEPREFIX=$work/machine wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
 mkdir -p "$work"
+trap 'end_machine_and_display "$work/machine"' EXIT
 unset DISPLAY
-start_xvfb "$work/display"
+start_display "$work/display"
 
-if [ ! -f "$work/pristine/.ready" ]; then
+if [ ! -f "$work/made/.varnel-made" ]; then
   echo "Making the screenshot Windows 98 machine (once)..."
-  rm -rf "$work/pristine"
-  export WINEPREFIX=$work/pristine
-  wineboot -i >/dev/null 2>&1
-  winecfg -v win98 >/dev/null 2>&1
-  wine regedit /S "$(winpath "$root/tools/demo-machine.reg")" >/dev/null 2>&1
-  # No window manager under Xvfb: Wine then draws the frame and caption itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # Made aside and moved into place whole with what follows.
+  rm -rf "$work/making"
+  make_machine "$work/making" win98 "$root/tools/demo-machine.reg"
+  export WINEPREFIX=$work/making
   # The dialogs ask for 新細明體; without a stand-in, message boxes show
   # empty squares for Chinese text.
   for font in 新細明體 PMingLiU 細明體 MingLiU; do
@@ -61,7 +51,8 @@ if [ ! -f "$work/pristine/.ready" ]; then
   (cd "$work/fonts-wine" && apt-get download -qq -o APT::Sandbox::User=root fonts-wine >/dev/null && dpkg-deb -x fonts-wine_*.deb .)
   cp "$work"/fonts-wine/usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
   wineserver -w
-  touch "$work/pristine/.ready"
+  rm -rf "$work/made"
+  mv "$work/making" "$work/made"
 fi
 
 make_stand_in_medium "$work/medium" build/release/bin
@@ -74,10 +65,8 @@ mkdir -p "$out"
 # One language: a fresh machine, the install, then the installed uninstaller.
 shoot() {
   local language=$1 locale=$2 word name xid x y w h taken=0
+  copy_machine "$work/made" "$work/machine"
   export WINEPREFIX=$work/machine
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work/machine"
-  cp -a "$work/pristine" "$work/machine"
   coproc DRIVER { LC_ALL=$locale wine "$driver" "$program" "$medium" 2>/dev/null; }
   # Bash forgets the coprocess's id once it has ended.
   local pid=$DRIVER_PID

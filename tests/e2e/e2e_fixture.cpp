@@ -60,27 +60,13 @@ void ExpectLayout(HWND dialog, const std::string& program, int templateId, int w
     }
 }
 
-std::string StandInContent(const std::string& sourceName) {
-    return "Stand-in for the driver file " + sourceName + " of the demo medium.\r\n";
-}
-
 void MakeMedium(const std::string& folder) {
-    for (const std::string& name : GoldenMediumNames()) {
-        if (name == "UnVarnel.exe") {
-            const std::string uninstaller = ReadFileBytes(UninstallerPath());
-            WriteFileBytes(folder + name, uninstaller.empty() ? StandInContent(name) : uninstaller);
-        } else {
-            WriteFileBytes(folder + name, StandInContent(name));
-        }
-    }
+    const std::string standIns = FromUnix(VARNEL_STAND_IN_MEDIUM) + "\\";
+    for (const std::string& name : GoldenMediumNames())
+        EXPECT_TRUE(CopyFileA((standIns + name).c_str(), (folder + name).c_str(), FALSE)) << standIns + name;
 }
 
 void EndToEndTest::SetUp() {
-    // A test killed before its TearDown (CTest's timeout) leaves the mark and
-    // its changes behind; the Wine runner restores the prefix when it finds it.
-    ASSERT_FALSE(FileExists(VARNEL_UNFINISHED_MARK))
-        << "an end-to-end test before this one was killed or could not undo its changes, which may still be "
-           "on this machine";
     // The machine is the one the run asks for: Windows 98 (4.10), XP (5.1),
     // or XP x64 (5.2) for an x86-64 build.
     char version[16] = {};
@@ -88,20 +74,14 @@ void EndToEndTest::SetUp() {
     const std::map<std::string, DWORD> kReported = {{"win98", 0x0A04}, {"winxp", 0x0105}, {"winxp64", 0x0205}};
     ASSERT_EQ(kReported.count(version), 1u) << "no machine named " << version;
     ASSERT_EQ(GetVersion() & 0xFFFF, kReported.at(version)) << "not a " << version << " prefix";
-    WriteFileBytes(VARNEL_UNFINISHED_MARK, "");
-    original = CaptureMachine();
-    captured_ = true;
+    // Put back here rather than after the test: a test killed half-way
+    // cannot undo its own changes, and the next one does it for it.
+    const MachineState made = MadeMachine();
+    RestoreMachine(made);
+    const MachineChanges left = CompareMachines(made, CaptureMachine());
+    ASSERT_TRUE(left.empty()) << "the machine could not be put back as it was made: "
+                              << ::testing::PrintToString(left.Describe());
     MakeMedium(medium.path());
-}
-
-void EndToEndTest::TearDown() {
-    // Without a capture there is nothing to restore to, nor anything changed.
-    if (!captured_) return;
-    RestoreMachine(original);
-    const MachineChanges left = CompareMachines(original, CaptureMachine());
-    EXPECT_TRUE(left.empty()) << "not undone: " << ::testing::PrintToString(left.Describe());
-    // What could not be undone stays marked, for the runner to restore.
-    if (left.empty()) DeleteFileA(VARNEL_UNFINISHED_MARK);
 }
 
 void EndToEndTest::PlantBoard(const std::string& hardwareId, std::initializer_list<const char*> instances) {

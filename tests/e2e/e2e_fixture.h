@@ -1,7 +1,7 @@
 #pragma once
 // End-to-end tests run the shipped programs on the test prefix's real
-// machine. Each test starts from the machine as it was, plants what it needs
-// and has every change undone afterwards.
+// machine. Each test starts from the machine as it was made and plants what
+// it needs; the next test undoes its changes.
 #include <initializer_list>
 #include <string>
 
@@ -10,16 +10,17 @@
 #include "big5.h"
 #include "build_facts.h"
 #include "golden.h"
-#include "machine_state.h"
+#include "machine_restore.h"
+#include "registry_sandbox.h"
 #include "temp_folder.h"
 
 inline std::string InstallerPath() { return ShippedProgram(VARNEL_PROGRAMS_DIR, "InstVarnel.exe"); }
 inline std::string UninstallerPath() { return ShippedProgram(VARNEL_PROGRAMS_DIR, "UnVarnel.exe"); }
 
-// Fills `folder` with stand-ins for the medium's files; the uninstaller is
-// the real one. Each stand-in's content names it, so copies can be told apart.
+// Fills `folder` with a copy of the session's stand-in medium: the real
+// uninstaller, and files whose content names them, so that copies can be
+// told apart.
 void MakeMedium(const std::string& folder);
-std::string StandInContent(const std::string& sourceName);
 
 // A dialog's table as designed, in dialog units of the programs' font: the
 // dialog's size and each control's rectangle and kind (the low bits of its
@@ -42,14 +43,9 @@ void ExpectLayout(HWND dialog, const std::string& program, int templateId, int w
 class EndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // A board Windows has enumerated: Enum\PCI\<hardwareId>\<instance> keys.
     void PlantBoard(const std::string& hardwareId, std::initializer_list<const char*> instances);
 
-    MachineState original;  // before the test planted anything
-    TempFolder medium;      // the driver medium, the programs' current folder
-
-private:
-    bool captured_ = false;
+    TempFolder medium;  // the driver medium, the programs' current folder
 };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui_driver.h"
+#include "state_recording.h"
 
 struct SeenBox {
     std::string caption;

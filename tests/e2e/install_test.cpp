@@ -47,7 +47,7 @@ void ExpectCopyingRegisteringDone(const InstallRun& run, const std::string& copy
     EXPECT_FALSE(run.done.progressVisible);
 }
 
-::testing::AssertionResult FilesDeployedFrom(const MachineChanges& changes, const std::string& windows,
+::testing::AssertionResult FilesDeployedFrom(const MachineChanges& changes, const std::string& medium,
                                              bool systemIniChanged) {
     // The capture spells paths in upper case.
     std::set<std::string> expected = {"INF\\OTHER\\"};
@@ -57,11 +57,9 @@ void ExpectCopyingRegisteringDone(const InstallRun& run, const std::string& copy
     const std::set<std::string> changed = systemIniChanged ? std::set<std::string>{"SYSTEM.INI"} : std::set<std::string>{};
     if (changes.changedFiles != changed)
         return ::testing::AssertionFailure() << "files changed: " << ::testing::PrintToString(changes.changedFiles);
-    // Both copies of the setup file hold the medium's Varnel.inf.
-    if (ReadFileBytes(windows + "INF\\OTHER\\ORVAVarnel.inf") != StandInContent("Varnel.inf") ||
-        ReadFileBytes(windows + "System\\nvdisp.drv") != StandInContent("nvdisp.drv"))
-        return ::testing::AssertionFailure() << "a file does not hold its source's content";
-    return ::testing::AssertionSuccess();
+    // Both copies of the setup file hold the medium's Varnel.inf, and every
+    // other file its own source.
+    return PlacedLikeTheirSources(medium);
 }
 
 // Listing lines with the key in upper case: the capture spells a key as the
@@ -120,7 +118,7 @@ TEST_F(InstallTest, WithoutABoardDeploysTheFilesAndWritesNoRegistry) {
     EXPECT_TRUE(run.afterDone.empty()) << "Cancel in Done must not restart";
 
     const MachineChanges changes = CompareMachines(before, CaptureMachine());
-    EXPECT_TRUE(FilesDeployedFrom(changes, windows, false));
+    EXPECT_TRUE(FilesDeployedFrom(changes, medium.path(), false));
     EXPECT_TRUE(changes.setValues.empty() && changes.addedKeys.empty())
         << ::testing::PrintToString(changes.Describe());
 }
@@ -133,7 +131,7 @@ TEST_F(InstallTest, OneModelOneBoardWritesItsListingAndTheMachineWideEntries) {
     ExpectCopyingRegisteringDone(run, "\tCopying Files...", "\tAdding Registry...", kCompleteText);
 
     const MachineChanges changes = CompareMachines(before, CaptureMachine());
-    EXPECT_TRUE(FilesDeployedFrom(changes, windows, true));
+    EXPECT_TRUE(FilesDeployedFrom(changes, medium.path(), true));
     EXPECT_TRUE(WroteExactly(changes, {"model1_board.txt"}, windows));
 }
 

@@ -7,7 +7,7 @@
 #include "e2e_fixture.h"
 #include "install_run.h"
 #include "temp_folder.h"
-#include "ui_driver.h"
+#include "state_recording.h"
 
 
 UninstallRun RunUninstaller(const std::string& program, QuestionAnswer answer) {

@@ -2,24 +2,20 @@
 // Whole subtrees of the test's HKEY_LOCAL_MACHINE as text lines, one per
 // value, "KEY [name] = TYPE data" ([] is the default value), and "KEY" alone
 // for a key without values; so trees compare exactly, types and bytes
-// included, and a difference reads as the lines missing and left over.
+// included, and a difference reads as the lines missing and left over. They
+// come from the machine capture's one reading of the registry.
 #include <algorithm>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "machine_state.h"
 #include "registry_sandbox.h"
 
-inline void AppendListing(const std::string& keyPath, std::vector<std::string>& lines) {
-    const std::vector<std::string> names = ValueNames(keyPath);
-    if (names.empty() && !keyPath.empty()) lines.push_back(keyPath);
-    for (const std::string& name : names) {
-        const std::optional<RegistryValue> value = GetValue(keyPath, name);
-        lines.push_back(keyPath + " [" + name + "] = " + (value ? Describe(*value) : "(unreadable)"));
-    }
-    for (const std::string& subkey : SubkeyNames(keyPath))
-        AppendListing(keyPath.empty() ? subkey : keyPath + "\\" + subkey, lines);
+// Whether `key` is `root` or lies below it ("" is the whole registry).
+inline bool IsBelow(const std::string& key, const std::string& root) {
+    return root.empty() || UpperCase(key) == UpperCase(root) || UpperCase(key).rfind(UpperCase(root) + "\\", 0) == 0;
 }
 
 // The value a listing line names, as the registry holds it now ("" when absent).
@@ -33,11 +29,9 @@ inline std::string ValueLineNow(const std::string& line) {
 // Every key below `keyPath` ("" for the whole sandbox), as paths relative to it, sorted.
 inline std::vector<std::string> KeyTree(const std::string& keyPath) {
     std::vector<std::string> tree;
-    for (const std::string& name : SubkeyNames(keyPath)) {
-        tree.push_back(name);
-        const std::string path = keyPath.empty() ? name : keyPath + "\\" + name;
-        for (const std::string& below : KeyTree(path)) tree.push_back(name + "\\" + below);
-    }
+    for (const auto& entry : CaptureRegistry().keys)
+        if (IsBelow(entry.first, keyPath) && entry.first.size() > keyPath.size())
+            tree.push_back(entry.first.substr(keyPath.empty() ? 0 : keyPath.size() + 1));
     std::sort(tree.begin(), tree.end());
     return tree;
 }
@@ -45,7 +39,12 @@ inline std::vector<std::string> KeyTree(const std::string& keyPath) {
 // "" lists all of HKEY_LOCAL_MACHINE.
 inline std::vector<std::string> RegistryListing(const std::vector<std::string>& roots) {
     std::vector<std::string> lines;
-    for (const std::string& root : roots) AppendListing(root, lines);
+    for (const auto& [key, values] : CaptureRegistry().keys) {
+        if (std::none_of(roots.begin(), roots.end(), [&](const std::string& root) { return IsBelow(key, root); }))
+            continue;
+        if (values.empty()) lines.push_back(key);
+        for (const auto& [name, value] : values) lines.push_back(key + " [" + name + "] = " + Describe(value));
+    }
     return lines;
 }
 

@@ -117,37 +117,6 @@ std::vector<std::string> ValueNames(const std::string& keyPath) {
     return names;
 }
 
-std::string Describe(const RegistryValue& value) {
-    char text[16];
-    std::string out;
-    switch (value.type) {
-    case REG_SZ:
-        out = "REG_SZ \"" + value.data + "\"";
-        if (!value.data.empty() && value.data.back() == '\0') out.erase(out.size() - 2, 1);
-        else out += " (no NUL)";
-        return out;
-    case REG_DWORD:
-        if (value.data.size() == 4) {
-            std::snprintf(text, sizeof text, "0x%lx",
-                          static_cast<unsigned long>(*reinterpret_cast<const DWORD*>(value.data.data())));
-            return std::string("REG_DWORD ") + text;
-        }
-        out = "REG_DWORD of " + std::to_string(value.data.size()) + " bytes:";
-        break;
-    case REG_BINARY:
-        out = "REG_BINARY";
-        break;
-    default:
-        out = "type " + std::to_string(value.type);
-        break;
-    }
-    for (unsigned char c : value.data) {
-        std::snprintf(text, sizeof text, " %02x", c);
-        out += text;
-    }
-    return out;
-}
-
 ::testing::AssertionResult HasValue(const std::string& keyPath, const std::string& valueName,
                                     const RegistryValue& expected) {
     std::optional<RegistryValue> actual = GetValue(keyPath, valueName);

@@ -11,13 +11,7 @@
 #include <string>
 #include <vector>
 
-struct RegistryValue {
-    DWORD type = REG_NONE;
-    std::string data;  // the raw bytes
-    bool operator==(const RegistryValue& other) const {
-        return type == other.type && data == other.data;
-    }
-};
+#include "machine_state.h"
 
 // REG_SZ as stored by a correct writer: the text and its NUL.
 RegistryValue SzValue(const std::string& text);
@@ -39,9 +33,6 @@ std::vector<std::string> ValueNames(const std::string& keyPath);
                                     const RegistryValue& expected);
 ::testing::AssertionResult HasString(const std::string& keyPath, const std::string& valueName,
                                      const std::string& text);
-
-// A rendering of a value for messages: REG_SZ "text", REG_DWORD 0x1, hex bytes.
-std::string Describe(const RegistryValue& value);
 
 // HKEY_LOCAL_MACHINE redirected to a fresh scratch key for as long as it lives.
 class RegistryOverride {

@@ -31,18 +31,6 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     ASSERT_EQ(written, bytes.size()) << path;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes;
-    char chunk[65536];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-    CloseHandle(file);
-    return bytes;
-}
-
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -3,6 +3,8 @@
 // everything in it when the object goes.
 #include <string>
 
+#include "machine_state.h"  // ReadFileBytes, shared with the demo's driver
+
 class TempFolder {
 public:
     TempFolder();
@@ -20,7 +22,6 @@ private:
 
 // Small file helpers for tests.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);  // empty when missing
 bool FileExists(const std::string& path);
 void MakeFolder(const std::string& path);
 void RemoveTree(const std::string& path);

@@ -1,8 +1,8 @@
 #pragma once
 // What a setup program may change on a machine: all of HKEY_LOCAL_MACHINE and
 // the Windows directory's own files with its INF, System and Help folders.
-// Captured before and after a run, compared, and put back afterwards so that
-// the next test starts from the same machine.
+// Captured before and after a run and compared, by the demo's driver and the
+// tests alike.
 #include <windows.h>
 
 #include <map>
@@ -11,8 +11,19 @@
 #include <utility>
 #include <vector>
 
-#include "registry_sandbox.h"
-#include "temp_folder.h"
+struct RegistryValue {
+    DWORD type = REG_NONE;
+    std::string data;  // the raw bytes
+    bool operator==(const RegistryValue& other) const {
+        return type == other.type && data == other.data;
+    }
+};
+
+// A rendering of a value for messages: REG_SZ "text", REG_DWORD 0x1, hex bytes.
+std::string Describe(const RegistryValue& value);
+
+// A file's bytes; empty when it is missing.
+std::string ReadFileBytes(const std::string& path);
 
 struct FileState {
     std::string content;  // every captured file is small enough to keep whole
@@ -50,8 +61,13 @@ MachineState CaptureMachine();
 // HKEY_LOCAL_MACHINE alone (a test's own, where it is redirected).
 MachineState CaptureRegistry();
 MachineChanges CompareMachines(const MachineState& before, const MachineState& after);
-// Undoes every change since `before` was captured.
-void RestoreMachine(const MachineState& before);
+
+// The two halves of a capture, for one kept in files: HKEY_LOCAL_MACHINE
+// saved by Wine in its own text format and read back, and the captured
+// files of a Windows directory.
+void SaveRegistry(const std::string& file);
+void ReadSavedRegistry(const std::string& file, MachineState& state);
+void CaptureFiles(const std::string& windowsDirectory, MachineState& state);
 
 // Keys compare without regard to case, as the registry does.
 std::string UpperCase(std::string text);
