@@ -42,17 +42,21 @@ void ReportChanges(const MachineState& before, const MachineState& after, const 
     for (const std::string& line : changes.Describe()) Say("  " + line);
 }
 
+// The program's dialog once it is open, or nullptr once it is said why not.
+HWND OpenedDialog(DrivenProgram& driven, const std::string& program, const char* caption, const char* what) {
+    if (!driven.started()) {
+        Say("could not start " + program);
+        return nullptr;
+    }
+    HWND dialog = driven.WaitForDialog(caption);
+    if (dialog == nullptr) Say(std::string("the ") + what + " dialog did not open");
+    return dialog;
+}
+
 int DriveInstaller(const std::string& program, const std::string& medium, bool install) {
     DrivenProgram installer(program, medium);
-    if (!installer.started()) {
-        Say("could not start " + program);
-        return 1;
-    }
-    HWND dialog = installer.WaitForDialog(kInstallCaption);
-    if (dialog == nullptr) {
-        Say("the install dialog did not open");
-        return 1;
-    }
+    HWND dialog = OpenedDialog(installer, program, kInstallCaption, "install");
+    if (dialog == nullptr) return 1;
     Say("Dialog open: " + Printable(WindowCaption(dialog)));
     Say("  prompt: " + Printable(ItemText(dialog, 1001)));
     Say("  buttons: " + Printable(ItemText(dialog, IDOK)) + " " + Printable(ItemText(dialog, IDCANCEL)));
@@ -107,15 +111,8 @@ int DriveInstaller(const std::string& program, const std::string& medium, bool i
 
 int DriveUninstaller(const std::string& program, bool remove) {
     DrivenProgram uninstaller(program, MachineWindowsDirectory());
-    if (!uninstaller.started()) {
-        Say("could not start " + program);
-        return 1;
-    }
-    HWND dialog = uninstaller.WaitForDialog(kUninstallCaption);
-    if (dialog == nullptr) {
-        Say("the uninstall dialog did not open");
-        return 1;
-    }
+    HWND dialog = OpenedDialog(uninstaller, program, kUninstallCaption, "uninstall");
+    if (dialog == nullptr) return 1;
     Say("Dialog open: " + Printable(WindowCaption(dialog)));
     Say("  prompt: " + Printable(ItemText(dialog, 1000)));
     Say("Clicking " + Printable(ItemText(dialog, remove ? IDOK : IDCANCEL)));
