@@ -85,6 +85,18 @@ public:
         return Append(digits);
     }
 
+    // The number in as few decimal digits as it takes.
+    FixedText& AppendDecimal(unsigned long number) {
+        char digits[11];  // 4294967295 and the terminator
+        int first = 10;
+        digits[first] = '\0';
+        do {
+            digits[--first] = static_cast<char>('0' + number % 10);
+            number /= 10;
+        } while (number > 0);
+        return Append(digits + first);
+    }
+
     const char* c_str() const { return text_; }
     operator const char*() const { return text_; }
     int Length() const { return length_; }

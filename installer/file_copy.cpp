@@ -120,17 +120,25 @@ DWORD ApplyFileStatus(const char* path, const FileStatus& status) {
 
 }  // namespace
 
+void InstallDialog::ReportSystemError(DWORD error) {
+    // The system's own words, with any inserts as they stand: a text with
+    // inserts (ERROR_WRONG_DISK's, when a CD is changed) would otherwise
+    // fail to format. A code without a text is shown by its number.
+    char* text = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+                   nullptr);
+    UniqueLocalMemory owner(text);
+    if (text != nullptr) {
+        ShowMessageBox(text, "", kReportStyle);
+        return;
+    }
+    ShowMessageBox(FixedText<TextLength("Error 4294967295.")>("Error ").AppendDecimal(error).Append("."), "",
+                   kReportStyle);
+}
+
 bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const DriverFilePath& targetPath,
                                    DWORD bufferSize) {
-    // The system's own words for a failure; a code it has no text for shows nothing.
-    auto reportSystemError = [this](DWORD error) {
-        char* text = nullptr;
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, error,
-                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
-                       nullptr);
-        UniqueLocalMemory owner(text);
-        if (text != nullptr) ShowMessageBox(text, "", kReportStyle);
-    };
     auto reportWriteFailure = [&] {
         ShowMessageBox(ReportText(kWriteFailure, targetPath, kWriteFailureHint), "File Write ERROR !",
                        kReportStyle);
@@ -167,7 +175,7 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
 
     // A replacement file left by an install cut short is reused; the
     // attributes it may have been given would refuse its re-creation.
-    const auto replacementPath = ReplacementFileFor(targetPath);
+    const auto replacementPath = InFolderOf(targetPath, kReplacementFileName);
     if (GetFileAttributesA(replacementPath) != INVALID_FILE_ATTRIBUTES)
         SetFileAttributesA(replacementPath, FILE_ATTRIBUTE_NORMAL);
     UniqueHandle replacement(CreateFileA(replacementPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -177,7 +185,7 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
     auto fail = [&](DWORD error) {
         replacement.reset();
         DeleteFileA(replacementPath);
-        reportSystemError(error);
+        ReportSystemError(error);
         return false;
     };
     if (DWORD error = CopyContents(source.get(), replacement.get(), static_cast<char*>(buffer.get()), bufferSize))
@@ -187,17 +195,32 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
         if (DWORD error = ApplyFileStatus(replacementPath, *status)) return fail(error);
     }
 
-    // Windows 9x cannot rename over a file: the old one goes first.
+    // Windows 9x cannot rename over a file. The old one steps aside, the new
+    // one takes its name, and only then does the old one go: whatever fails
+    // or is cut short, one of the two is whole under a name of its own.
     target.reset();
-    if (targetExists && !DeleteFileA(targetPath)) {
+    const auto asidePath = InFolderOf(targetPath, kSteppedAsideFileName);
+    if (targetExists) {
+        DeleteFileA(asidePath);  // one an install cut short left, whose file has been put back
+        if (!MoveFileA(targetPath, asidePath)) {
+            DeleteFileA(replacementPath);
+            return reportWriteFailure();
+        }
+    }
+    if (!MoveFileA(replacementPath, targetPath)) {
+        if (targetExists) MoveFileA(asidePath, targetPath);
         DeleteFileA(replacementPath);
         return reportWriteFailure();
     }
-    // Should the rename fail now, the new file stays whole under the
-    // replacement's name rather than being lost as well.
-    if (!MoveFileA(replacementPath, targetPath)) {
-        reportSystemError(GetLastError());
-        return false;
+    if (targetExists) DeleteFileA(asidePath);
+    // A file system that tunnels names gives a file renamed onto a name just
+    // freed the old file's creation time: the times go on again under the
+    // file's own name.
+    if (status) {
+        if (DWORD error = ApplyFileStatus(targetPath, *status)) {
+            ReportSystemError(error);
+            return false;
+        }
     }
     return true;
 }

@@ -21,6 +21,9 @@ public:
     // only by a whole copy. Every failure is reported in a message box owned
     // by the dialog. True when the file was copied.
     bool CopyDriverFile(const DriverFilePath& sourcePath, const DriverFilePath& targetPath, DWORD bufferSize);
+    // Shows the system's text for a failed read, write or stamp, or the
+    // code's number where the system has none: no failure goes unreported.
+    void ReportSystemError(DWORD error);
     // Copies the driver files from the medium into the Windows directory tree.
     void DeployDriverFiles();
     // Writes everything that binds one detected board to the driver.

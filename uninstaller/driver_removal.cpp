@@ -86,10 +86,13 @@ void UninstallDialog::DeleteDriverFiles() {
         if (FileOpensForReading(path)) DeleteFileA(path);  // a refusal (read-only, in use) leaves it, silently
     };
     for (const char* relativePath : UninstallFileTable) deleteIfPresent(InstalledFilePath(windowsDirectory, relativePath));
-    // An install cut short in the middle of a copy leaves its replacement
-    // file beside the file it was to replace, in a folder of this table.
-    for (const char* relativePath : UninstallFileTable)
-        deleteIfPresent(ReplacementFileFor(InstalledFilePath(windowsDirectory, relativePath)));
+    // An install cut short in the middle of a copy leaves the new file, the
+    // old one stepped aside, or both, beside the file it was replacing, in
+    // a folder of this table.
+    for (const char* relativePath : UninstallFileTable) {
+        for (const char* name : kCutShortCopyFileNames)
+            deleteIfPresent(InFolderOf(InstalledFilePath(windowsDirectory, relativePath), name));
+    }
 }
 
 void UninstallDialog::DeleteRegistryEntries() {

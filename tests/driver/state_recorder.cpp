@@ -18,6 +18,8 @@
 #include <cstring>
 #include <string>
 
+#include "import_reroute.h"
+
 namespace {
 
 std::string Escaped(const char* text) {
@@ -136,33 +138,6 @@ LONG WINAPI JournalRegCreateKeyExA(HKEY root, LPCSTR path, DWORD reserved, LPSTR
 LONG WINAPI JournalRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
     BeforeWrite("RegSetValueExA", Text(name));
     return realRegSetValueExA(key, name, reserved, type, data, size);
-}
-
-// Points the program's import of `function` from `dll` at `replacement`.
-template <typename Function>
-void Reroute(const char* dll, const char* function, Function replacement, Function& original) {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (imports.VirtualAddress == 0) return;
-    for (auto* module = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         module->Name != 0; ++module) {
-        if (_stricmp(reinterpret_cast<const char*>(base + module->Name), dll) != 0) continue;
-        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(
-            base + (module->OriginalFirstThunk ? module->OriginalFirstThunk : module->FirstThunk));
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
-            DWORD protection = 0;
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection);
-            original = reinterpret_cast<Function>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
-        }
-    }
 }
 
 // Once, in the hooked program (never in the driver, which loads this DLL

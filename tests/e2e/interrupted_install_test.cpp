@@ -118,35 +118,39 @@ std::string EarlierContent(const std::string& target) {
 }
 
 // After a kill, each installed file is the earlier one or the new one,
-// whole, and at most one replacement file is left. Windows 9x cannot
-// replace a file in one call, so a kill between the old file's deletion
-// and the rename leaves it missing, the new one whole under the
-// replacement's name. `copying`: the file whose copy the kill hit, told
-// back as what it left of that file.
+// whole, and at most one of each temporary file is left. Windows 9x cannot
+// replace a file in one call, so a kill between the two renames leaves it
+// missing, the earlier one whole stepped aside and the new one whole as the
+// replacement. `copying`: the file whose copy the kill hit, told back as
+// what it left of that file.
 ::testing::AssertionResult EarlierOrNewWhole(const std::string& medium, const std::set<std::string>& earlier,
                                              int copying, std::string& left) {
     const std::string windows = MachineWindowsDirectory();
     const std::vector<GoldenDriverFile> files = GoldenDriverFiles();
-    std::set<std::string> replacements;
+    std::map<std::string, std::set<std::string>> temporary;  // the folders holding each name
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string target = windows + files[i].target;
-        const std::string replacement = target.substr(0, target.rfind('\\') + 1) + kReplacementFileName;
+        const std::string folder = target.substr(0, target.rfind('\\') + 1);
         const std::string fresh = ReadFileBytes(medium + files[i].source);
         const bool present = FileExists(target), hadOne = earlier.count(files[i].target) > 0;
         const std::string now = ReadFileBytes(target);
         std::string state = !present ? "absent" : now == fresh ? "new" : hadOne && now == EarlierContent(files[i].target) ? "earlier" : "";
-        if (FileExists(replacement)) {
-            replacements.insert(UpperCase(replacement));
+        for (const char* name : kCutShortCopyFileNames) {
+            if (!FileExists(folder + name)) continue;
+            temporary[name].insert(UpperCase(folder));
             if (static_cast<int>(i) == copying)
-                state += ", " + std::string(kReplacementFileName) + " of " + std::to_string(ReadFileBytes(replacement).size()) + " bytes";
+                state += ", " + std::string(name) + " of " + std::to_string(ReadFileBytes(folder + name).size()) + " bytes";
         }
         if (static_cast<int>(i) == copying) left = files[i].target + (hadOne ? " (had one): " : ": ") + state;
         if (state.empty()) return ::testing::AssertionFailure() << target << " is neither the earlier file nor the new one";
-        if (!present && hadOne && ReadFileBytes(replacement) != fresh)
-            return ::testing::AssertionFailure() << target << " is gone and not whole beside it";
+        if (!present && hadOne &&
+            (ReadFileBytes(folder + kSteppedAsideFileName) != EarlierContent(files[i].target) ||
+             ReadFileBytes(folder + kReplacementFileName) != fresh))
+            return ::testing::AssertionFailure() << target << " is gone and not both whole beside it";
     }
-    if (replacements.size() > 1)
-        return ::testing::AssertionFailure() << "replacement files left: " << ::testing::PrintToString(replacements);
+    for (const auto& [name, folders] : temporary) {
+        if (folders.size() > 1) return ::testing::AssertionFailure() << name << " left in " << ::testing::PrintToString(folders);
+    }
     return ::testing::AssertionSuccess();
 }
 

@@ -129,6 +129,26 @@ TEST_F(DeployDriverFilesTest, VarnelInfHeldOpenByAViewerStillMarksTheMedium) {
     }
 }
 
+// Killed between the two renames of nvdisp.drv's copy, an install left the
+// old file stepped aside, the new one beside it and no nvdisp.drv. Run
+// again from a medium that now lacks the file, it puts the old one back.
+TEST_F(DeployDriverFilesTest, AFileCutShortBetweenItsRenamesIsPutBackByTheNextInstall) {
+    MakeFolder(windows_ / "INF\\OTHER");
+    for (const GoldenDriverFile& file : kFiles) WriteFileBytes(windows_ / file.target, "earlier");
+    const std::string cutShort = windows_ / "System\\nvdisp.drv";
+    ASSERT_TRUE(MoveFileA(cutShort.c_str(), (windows_ / "System\\~VARNEL.OLD").c_str()));
+    WriteFileBytes(windows_ / "System\\~VARNEL.TMP", "new nvdisp.drv");
+    PutMediumFiles(medium_.path(), "medium ", "nvdisp.drv");
+
+    dialog_.DeployDriverFiles();
+
+    ASSERT_EQ(dialog_.boxes.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(cutShort), "earlier");
+    for (const char* folder : {"INF\\", "INF\\OTHER\\", "System\\", "Help\\"}) {
+        for (const char* name : {"~VARNEL.TMP", "~VARNEL.OLD"}) EXPECT_FALSE(FileExists(windows_ / folder + name)) << folder << name;
+    }
+}
+
 TEST_F(DeployDriverFilesTest, MissingSourcesAreReportedInOrderWhileTheBarAdvances) {
     dialog_.DeployDriverFiles();
 

@@ -253,13 +253,17 @@ protected:
 
 TEST_F(DriverFileRemovalTest, OnlyThePresentFilesAreDeletedAndNothingIsCreated) {
     // No Help folder at all.
+    // And what a copy cut short leaves: the new file, the old one stepped aside.
+    const char* const cutShort[] = {"INF\\~VARNEL.TMP", "System\\~VARNEL.TMP", "System\\~VARNEL.OLD"};
     for (const char* file : {"INF\\Varnel.inf", "System\\nvdisp.drv", "System\\UnVarnel.exe"})
         WriteFileBytes(windows_ / file, "driver");
+    for (const char* file : cutShort) WriteFileBytes(windows_ / file, "driver");
     ASSERT_TRUE(Prepare(windows_.path()));
 
     dialog_.DeleteDriverFiles();
 
     for (const std::string& file : kRemovedFiles) EXPECT_FALSE(FileExists(windows_ / file)) << file;
+    for (const char* file : cutShort) EXPECT_FALSE(FileExists(windows_ / file)) << file;
     EXPECT_FALSE(FileExists(windows_ / "Help"));
     ExpectKeptFilesUntouched();
 }

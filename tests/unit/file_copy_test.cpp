@@ -5,8 +5,11 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "golden.h"
+#include "import_reroute.h"
 #include "install_dialog.h"
 #include "recording_install_dialog.h"
 #include "replacement_file.h"
@@ -53,11 +56,16 @@ FileTimes TimesOf(const std::string& path) {
 
 std::string SystemText(DWORD error) {
     char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, error,
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error,
                    MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
     const std::string result = text != nullptr ? text : "";
     LocalFree(text);
     return result;
+}
+
+std::string WriteFailureText(const std::string& target) {
+    return "Could not WRITE the OUTPUT file : " + target + "\nFile maybe in use or read only.";
 }
 
 // Bytes that differ from one position to the next, so a chunk out of place shows.
@@ -189,6 +197,25 @@ TEST_F(CopyDriverFileTest, ReadOnlySourceGivesWritableTargetWithItsOtherBits) {
     SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// Wine keeps no creation time apart from the last write's, so what the copy
+// sets is also read where it sets it: the file and the creation time of
+// each SetFileTime.
+decltype(&SetFileTime) realSetFileTime = nullptr;
+std::vector<std::pair<std::wstring, ULONGLONG>> creationTimesSet;
+
+BOOL WINAPI RecordSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write) {
+    struct {
+        DWORD length;
+        WCHAR name[MAX_PATH];
+    } name{};
+    using Query = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
+    query(file, 2 /* FileNameInfo */, &name, sizeof name);
+    creationTimesSet.push_back({std::wstring(name.name, name.length / sizeof(WCHAR)), creation ? Seconds(*creation) : 0});
+    return realSetFileTime(file, creation, access, write);
+}
+
 TEST_F(CopyDriverFileTest, TheThreeTimesAreCarriedToTheSecond) {
     const std::string source = folder_ / "nvdisp.drv";
     const std::string target = folder_ / "installed.drv";
@@ -196,12 +223,25 @@ TEST_F(CopyDriverFileTest, TheThreeTimesAreCarriedToTheSecond) {
     SetTimes(source, {Time(1000, 9999999), Time(86400 * 400, 5000000), Time(86400 * 30, 1)});
     // The copy's own writes give the target the time of now; the source's are far from it.
     const FileTimes wanted = TimesOf(source);
+    // Over an installed file with times of its own, whose creation time a
+    // file system that tunnels names would hand on to the new one.
+    WriteFileBytes(target, "installed");
+    SetTimes(target, {Time(5, 0), Time(6, 0), Time(7, 0)});
 
-    EXPECT_TRUE(Copy(source, target));
+    Reroute("kernel32.dll", "SetFileTime", &RecordSetFileTime, realSetFileTime);
+    const bool copied = Copy(source, target);
+    decltype(&SetFileTime) recording = nullptr;
+    Reroute("kernel32.dll", "SetFileTime", realSetFileTime, recording);
+
+    EXPECT_TRUE(copied);
     const FileTimes got = TimesOf(target);
     EXPECT_EQ(Seconds(got.lastWrite), Seconds(wanted.lastWrite));
     EXPECT_EQ(Seconds(got.lastAccess), Seconds(wanted.lastAccess));
     EXPECT_EQ(Seconds(got.creation), Seconds(wanted.creation));
+    ASSERT_FALSE(creationTimesSet.empty());
+    const std::wstring lastStamped = creationTimesSet.back().first;
+    EXPECT_EQ(lastStamped.substr(lastStamped.rfind(L'\\') + 1), L"installed.drv") << "not stamped under its own name";
+    EXPECT_EQ(creationTimesSet.back().second, Seconds(wanted.creation));
 }
 
 TEST_F(CopyDriverFileTest, ExistingWritableTargetIsReplaced) {
@@ -229,7 +269,7 @@ TEST_F(CopyDriverFileTest, TargetInUseOrReadOnlyIsLeftAloneAndNamed) {
 
     ASSERT_EQ(dialog_.boxes.size(), 2u);
     for (const auto& box : dialog_.boxes) {
-        EXPECT_EQ(box.text, "Could not WRITE the OUTPUT file : " + target + "\nFile maybe in use or read only.");
+        EXPECT_EQ(box.text, WriteFailureText(target));
         EXPECT_EQ(box.caption, "File Write ERROR !");
     }
     EXPECT_EQ(ReadFileBytes(target), "in use");
@@ -239,6 +279,52 @@ TEST_F(CopyDriverFileTest, TargetInUseOrReadOnlyIsLeftAloneAndNamed) {
     HANDLE source_again = CreateFileA(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(source_again, INVALID_HANDLE_VALUE);
     CloseHandle(source_again);
+}
+
+// The rename into place refused, once, as by a program that opened the
+// name the old file had just freed.
+decltype(&MoveFileA) realMoveFileA = nullptr;
+std::string refusedTarget;
+int renamesOntoTarget = 0;
+
+BOOL WINAPI RefuseTheFirstRenameOntoTheTarget(LPCSTR from, LPCSTR to) {
+    if (refusedTarget == to && renamesOntoTarget++ == 0) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return realMoveFileA(from, to);
+}
+
+TEST_F(CopyDriverFileTest, ARefusedRenameIntoPlacePutsTheOldFileBackAndNamesIt) {
+    const std::string source = folder_ / "nvmini2.vxd";
+    const std::string target = folder_ / "installed.vxd";
+    WriteFileBytes(source, "new");
+    WriteFileBytes(target, "old");
+    refusedTarget = target;
+    Reroute("kernel32.dll", "MoveFileA", &RefuseTheFirstRenameOntoTheTarget, realMoveFileA);
+    const bool copied = Copy(source, target);
+    decltype(&MoveFileA) refusing = nullptr;
+    Reroute("kernel32.dll", "MoveFileA", realMoveFileA, refusing);
+
+    ASSERT_EQ(renamesOntoTarget, 2) << "the old file was not put back";
+    EXPECT_FALSE(copied);
+    ExpectOneBox(WriteFailureText(target), "File Write ERROR !");
+    EXPECT_EQ(ReadFileBytes(target), "old");
+    EXPECT_EQ(Listing(folder_.path()), (std::set<std::string>{"nvmini2.vxd", "installed.vxd"}));
+}
+
+// A text with inserts (as Windows words a changed CD's, ERROR_WRONG_DISK;
+// Wine's has none, its ERROR_BAD_EXE_FORMAT has) and a code with no text
+// at all are shown all the same: no failed copy goes unreported.
+TEST_F(CopyDriverFileTest, EveryFailureIsShownInTheSystemsWordsOrByItsNumber) {
+    const DWORD noText = 0x2000ABCD;  // the customer bit: no system has words for it
+    ASSERT_NE(SystemText(ERROR_BAD_EXE_FORMAT).find("%1"), std::string::npos);
+    ASSERT_EQ(SystemText(noText), "");
+    dialog_.ReportSystemError(ERROR_BAD_EXE_FORMAT);
+    ExpectOneBox(SystemText(ERROR_BAD_EXE_FORMAT), "");
+    dialog_.boxes.clear();
+    dialog_.ReportSystemError(noText);
+    ExpectOneBox("Error 536914893.", "");
 }
 
 TEST_F(CopyDriverFileTest, MissingSourceIsNamedAsPassed) {
@@ -257,7 +343,7 @@ TEST_F(CopyDriverFileTest, PathsAsLongAsAnyTheInstallFormsAreNamedWhole) {
     const std::string longest = folder_ / std::string(DriverFilePath::kCapacity - (folder_ / name).size(), 'n') + name;
     ASSERT_EQ(longest.size(), static_cast<size_t>(DriverFilePath::kCapacity));
     EXPECT_FALSE(Copy(source, longest));
-    ExpectOneBox("Could not WRITE the OUTPUT file : " + longest + "\nFile maybe in use or read only.", "File Write ERROR !");
+    ExpectOneBox(WriteFailureText(longest), "File Write ERROR !");
 }
 
 // A copy that fails half-way over an installed file: on a full disk (the
