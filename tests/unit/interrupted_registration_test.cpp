@@ -87,21 +87,23 @@ INSTANTIATE_TEST_SUITE_P(ClassKey, InterruptedRegistrationTest,
 // it was.
 TEST(InterruptedRegistrationGuardTest, AnotherDriversKeyNamedByTheInstanceIsNotTaken) {
     struct Planted {
+        bool boardsName;  // the key also holds the board's own "DriverDesc"
         const char* subkey;
         const char* name;
         const char* text;
     };
     const Planted others[] = {
-        {"", "DriverDesc", "Standard Display Adapter"},
-        {"\\DEFAULT", "DriverDesc", "ORVA Varnel Q2"},
-        {"", "InfSection", "VGA"},
+        {false, "",          "DriverDesc", "Standard Display Adapter"},
+        {true,  "\\DEFAULT", "DriverDesc", "ORVA Varnel Q2"},
+        {true,  "",          "InfSection", "VGA"},
+        {false, "",          "InfSection", "VGA"},
     };
     TempFolder windows;
     for (const Planted& other : others) {
         RegistryOverride registry;
         PlantMachine();
         PutValue(kFixedInstance, "Driver", SzValue("DISPLAY\\0001"));
-        PutValue(kDisplay + "0001", "DriverDesc", SzValue("ORVA Varnel Q2"));
+        if (other.boardsName) PutValue(kDisplay + "0001", "DriverDesc", SzValue("ORVA Varnel Q2"));
         const std::string key = kDisplay + "0001" + other.subkey;
         PutValue(key, other.name, SzValue(other.text));
         const std::vector<std::string> planted = RegistryListing({kDisplay + "0001"});

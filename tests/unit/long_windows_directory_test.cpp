@@ -16,10 +16,13 @@
 
 namespace {
 
+// The system directory is read into 128 bytes: a Windows directory of 127
+// characters is the longest either program must take.
+constexpr size_t kLongestWindowsDirectory = 127;
+
 TEST(LongWindowsDirectoryTest, InstallAndRemovalNameEveryFileWhole) {
     TempFolder base, medium;
-    const std::string windows = base.path() + std::string(kWindowsDirectoryLength - 1 - base.path().size(), 'w') + "\\";
-    ASSERT_EQ(windows.size(), static_cast<size_t>(kWindowsDirectoryLength));
+    const std::string windows = base.path() + std::string(kLongestWindowsDirectory - 1 - base.path().size(), 'w') + "\\";
     MakeFolder(windows);
     for (const char* folder : {"INF", "System", "Help"}) MakeFolder(windows + folder);
     for (const std::string& name : GoldenMediumNames()) WriteFileBytes(medium / name, name);
@@ -30,6 +33,7 @@ TEST(LongWindowsDirectoryTest, InstallAndRemovalNameEveryFileWhole) {
     AdapterTable adapters{};
 
     RecordingInstallDialog installer(adapters);
+    ASSERT_GT(sizeof installer.windowsDirectory, kLongestWindowsDirectory);
     std::strcpy(installer.windowsDirectory, windows.c_str());
     installer.DeployDriverFiles();
     installer.WriteSystemSettings();
@@ -42,6 +46,7 @@ TEST(LongWindowsDirectoryTest, InstallAndRemovalNameEveryFileWhole) {
     EXPECT_EQ(named, 1);
 
     UninstallDialog uninstaller(adapters);
+    ASSERT_GT(sizeof uninstaller.windowsDirectory, kLongestWindowsDirectory);
     std::strcpy(uninstaller.windowsDirectory, windows.c_str());
     uninstaller.DeleteDriverFiles();
     uninstaller.DeleteRegistryEntries();
