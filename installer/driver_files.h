@@ -38,12 +38,25 @@ inline constexpr DriverFile DriverFileTable[] = {
 
 inline constexpr DWORD kDriverFileCopyBufferSize = 1024;
 
-// Where the medium keeps the files when the current directory has no setup
-// information file of its own.
+// Where the medium keeps the files when the folder it is started from has
+// no setup information file of its own.
+inline constexpr char kDriverFolder[] = "Driver\\Win9X\\";
 inline constexpr char kMediumDriverFolder[] = ".\\Driver\\Win9X\\";
 
-// A source or a target of the copy: a source name alone or in the medium's
-// folder, or a target under the Windows directory.
+// The program's own folder, its last backslash included, is used only when
+// it is at most this long; a longer one is refused whole, never cut.
+inline constexpr int kProgramFolderLength = MAX_PATH;
+using MediumFolder = FixedText<kProgramFolderLength + TextLength(kDriverFolder)>;
+
+// The folder the sources are read from, ending in a backslash, or empty for
+// the current folder: the current folder beside its "Varnel.inf", else its
+// Driver\Win9X beside one; failing both, the same two beside the program
+// file `programPath` (started from the CD with another working folder);
+// failing all four, the current folder's Driver\Win9X.
+MediumFolder FindMediumFolder(const char* programPath);
+
+// A source or a target of the copy: a source name in the medium's folder,
+// or a target under the Windows directory.
 using DriverFilePath =
-    FixedText<Longer(TextLength(kMediumDriverFolder) + LongestText(DriverFileTable, &DriverFile::source),
+    FixedText<Longer(MediumFolder::kCapacity + LongestText(DriverFileTable, &DriverFile::source),
                      kWindowsDirectoryLength + LongestText(DriverFileTable, &DriverFile::target))>;

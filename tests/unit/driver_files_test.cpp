@@ -129,6 +129,22 @@ TEST_F(DeployDriverFilesTest, VarnelInfHeldOpenByAViewerStillMarksTheMedium) {
     }
 }
 
+// Started from the CD with another working folder, the installer finds the
+// medium beside its own file; the working folder still comes first.
+TEST_F(DeployDriverFilesTest, TheMediumIsLookedForInTheWorkingFolderThenBesideTheProgram) {
+    TempFolder cd;
+    const std::string program = cd / "INSTVARN.EXE";
+    EXPECT_EQ(std::string(FindMediumFolder(program.c_str())), ".\\Driver\\Win9X\\") << "no medium anywhere";
+    MakeFolder(cd / "Driver");
+    MakeFolder(cd / "Driver\\Win9X");
+    WriteFileBytes(cd / "Driver\\Win9X\\Varnel.inf", "");
+    EXPECT_EQ(std::string(FindMediumFolder(program.c_str())), cd / "Driver\\Win9X\\");
+    WriteFileBytes(cd / "Varnel.inf", "");
+    EXPECT_EQ(std::string(FindMediumFolder(program.c_str())), cd.path());
+    PutDriverFolder("Win9X ");
+    EXPECT_EQ(std::string(FindMediumFolder(program.c_str())), ".\\Driver\\Win9X\\") << "the working folder first";
+}
+
 // Killed between the two renames of nvdisp.drv's copy, an install left the
 // old file stepped aside, the new one beside it and no nvdisp.drv. Run
 // again from a medium that now lacks the file, it puts the old one back.
