@@ -3,12 +3,12 @@
 # MinGW-w64 cross compilers (and the x86-64 one, for testing on a machine
 # that runs no 32-bit code), 32-bit and 64-bit Wine, Xvfb, GoogleTest's sources, a
 # Traditional Chinese font, and xorriso and genisoimage for the medium's CD
-# image (the one writes it, the other reads it back in its test). Quick when
-# everything is there already.
+# image (the one writes it, the other reads it back in its test), and git,
+# whose last commit dates the programs. Quick when everything is there already.
 set -euo pipefail
 
 packages=(
-  cmake make
+  cmake make git
   g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64

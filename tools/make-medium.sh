@@ -54,6 +54,10 @@ for program in InstVarnel UnVarnel; do
              "$root/tests/imports/win95_imports.txt") ||
     fail "$exe would not load on Windows 95:"$'\n'"$verdict"
 done
+# The programs' link stamp, their commit's time (cmake/stamp.cmake), dates
+# the medium's own files and its CD image: one commit, one image.
+pe_offset=$(od -An -tu4 -j60 -N4 "$build/bin/InstVarnel.exe")
+stamp=$(od -An -tu4 -j$((pe_offset + 8)) -N4 "$build/bin/InstVarnel.exe" | tr -d ' ')
 version=$(sed -n 's/^#define VARNEL_VERSION_TEXT "\(.*\)"$/\1/p' "$build/common/version_info.h" 2>/dev/null)
 [ -n "$version" ] || fail "no version in $build/common/version_info.h"
 
@@ -121,6 +125,11 @@ it stands for. Installing from this medium puts no working display
 driver on the machine; use it only on a test machine.
 EOF
 fi
+# The driver's files keep their own dates.
+ours=("$staging/InstVarnel.exe" "$staging/Driver/Win9X/UnVarnel.exe")
+[ -n "$drivers" ] || ours+=("$staging/README.TXT" "$staging"/Driver/Win9X/*)
+touch -d "@$stamp" "${ours[@]}"
+find "$staging" -type d -exec touch -d "@$stamp" {} +
 chmod -R u=rwX,go=rX "$staging"
 
 if [ -e "$medium" ]; then
@@ -151,7 +160,9 @@ if [ -n "$iso" ]; then
   trap 'rm -f "$partial"' EXIT
   rm -f "$partial"
   # -r: the Rock Ridge entries xorriso always adds get neutral owners and modes.
-  log=$(xorriso -as mkisofs -iso-level 1 -J -r -V "$label" -o "$partial" "$medium" 2>&1) ||
+  # SOURCE_DATE_EPOCH: the volume's dates are the stamp, and each file's
+  # other dates its modification date.
+  log=$(SOURCE_DATE_EPOCH=$stamp xorriso -as mkisofs -iso-level 1 -J -r -V "$label" -o "$partial" "$medium" 2>&1) ||
     fail "xorriso could not write $iso:"$'\n'"$log"
   mv "$partial" "$iso"
   trap - EXIT
