@@ -5,8 +5,6 @@
 #include <cstring>
 #include <set>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "golden.h"
 #include "import_reroute.h"
@@ -197,22 +195,17 @@ TEST_F(CopyDriverFileTest, ReadOnlySourceGivesWritableTargetWithItsOtherBits) {
     SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// Wine keeps no creation time apart from the last write's, so what the copy
-// sets is also read where it sets it: the file and the creation time of
-// each SetFileTime.
+// Wine keeps no creation time apart from the last write's: the file and
+// the creation time of the copy's last SetFileTime are read as it calls.
 decltype(&SetFileTime) realSetFileTime = nullptr;
-std::vector<std::pair<std::wstring, ULONGLONG>> creationTimesSet;
+std::pair<std::wstring, ULONGLONG> lastStamp;
 
 BOOL WINAPI RecordSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write) {
-    struct {
-        DWORD length;
-        WCHAR name[MAX_PATH];
-    } name{};
+    WCHAR name[2 + MAX_PATH] = {};  // FILE_NAME_INFO: the name's length in a DWORD, then the name
     using Query = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
-    const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
-    query(file, 2 /* FileNameInfo */, &name, sizeof name);
-    creationTimesSet.push_back({std::wstring(name.name, name.length / sizeof(WCHAR)), creation ? Seconds(*creation) : 0});
+    reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                   "GetFileInformationByHandleEx")))(file, 2, name, sizeof name);
+    lastStamp = {name + 2, Seconds(*creation)};
     return realSetFileTime(file, creation, access, write);
 }
 
@@ -223,8 +216,7 @@ TEST_F(CopyDriverFileTest, TheThreeTimesAreCarriedToTheSecond) {
     SetTimes(source, {Time(1000, 9999999), Time(86400 * 400, 5000000), Time(86400 * 30, 1)});
     // The copy's own writes give the target the time of now; the source's are far from it.
     const FileTimes wanted = TimesOf(source);
-    // Over an installed file with times of its own, whose creation time a
-    // file system that tunnels names would hand on to the new one.
+    // Over a file whose creation time a file system that tunnels names hands on.
     WriteFileBytes(target, "installed");
     SetTimes(target, {Time(5, 0), Time(6, 0), Time(7, 0)});
 
@@ -238,10 +230,8 @@ TEST_F(CopyDriverFileTest, TheThreeTimesAreCarriedToTheSecond) {
     EXPECT_EQ(Seconds(got.lastWrite), Seconds(wanted.lastWrite));
     EXPECT_EQ(Seconds(got.lastAccess), Seconds(wanted.lastAccess));
     EXPECT_EQ(Seconds(got.creation), Seconds(wanted.creation));
-    ASSERT_FALSE(creationTimesSet.empty());
-    const std::wstring lastStamped = creationTimesSet.back().first;
-    EXPECT_EQ(lastStamped.substr(lastStamped.rfind(L'\\') + 1), L"installed.drv") << "not stamped under its own name";
-    EXPECT_EQ(creationTimesSet.back().second, Seconds(wanted.creation));
+    EXPECT_EQ(lastStamp.first.substr(lastStamp.first.rfind(L'\\') + 1), L"installed.drv") << "stamped, then renamed";
+    EXPECT_EQ(lastStamp.second, Seconds(wanted.creation));
 }
 
 TEST_F(CopyDriverFileTest, ExistingWritableTargetIsReplaced) {
@@ -281,8 +271,7 @@ TEST_F(CopyDriverFileTest, TargetInUseOrReadOnlyIsLeftAloneAndNamed) {
     CloseHandle(source_again);
 }
 
-// The rename into place refused, once, as by a program that opened the
-// name the old file had just freed.
+// The rename into place refused, as by a program that took the name just freed.
 decltype(&MoveFileA) realMoveFileA = nullptr;
 std::string refusedTarget;
 int renamesOntoTarget = 0;
@@ -313,9 +302,8 @@ TEST_F(CopyDriverFileTest, ARefusedRenameIntoPlacePutsTheOldFileBackAndNamesIt) 
     EXPECT_EQ(Listing(folder_.path()), (std::set<std::string>{"nvmini2.vxd", "installed.vxd"}));
 }
 
-// A text with inserts (as Windows words a changed CD's, ERROR_WRONG_DISK;
-// Wine's has none, its ERROR_BAD_EXE_FORMAT has) and a code with no text
-// at all are shown all the same: no failed copy goes unreported.
+// A text with inserts (Windows' ERROR_WRONG_DISK, Wine's ERROR_BAD_EXE_FORMAT)
+// and a code with no text are shown all the same.
 TEST_F(CopyDriverFileTest, EveryFailureIsShownInTheSystemsWordsOrByItsNumber) {
     const DWORD noText = 0x2000ABCD;  // the customer bit: no system has words for it
     ASSERT_NE(SystemText(ERROR_BAD_EXE_FORMAT).find("%1"), std::string::npos);
