@@ -1,6 +1,7 @@
 // Installs as users run them from a CD: the medium as it ships on a drive
 // Windows sees as a CD-ROM drive, where every file is read-only; then an
-// install over that install, and the uninstall.
+// install over that install started from another working folder, and the
+// uninstall.
 #include <windows.h>
 
 #include <string>
@@ -81,8 +82,9 @@ TEST_F(CdInstallTest, FromACdDriveThenOverThatInstallThenRemoved) {
     EXPECT_TRUE(PlacedLikeTheirSources(cd + "Driver\\Win9X\\"));
 
     // Installed files of an earlier version, so that a replaced one shows.
+    // Started by Start, Run "R:\InstVarnel.exe": the working folder is elsewhere.
     for (const GoldenDriverFile& file : GoldenDriverFiles()) WriteFileBytes(windows + file.target, "an earlier version\r\n");
-    const InstallRun second = RunInstaller(cd, DoneAnswer::kCancel, nullptr, cd + "InstVarnel.exe");
+    const InstallRun second = RunInstaller(windows, DoneAnswer::kCancel, nullptr, cd + "InstVarnel.exe");
     ASSERT_TRUE(second.reachedDone && second.ended);
     EXPECT_TRUE(second.boxes.empty()) << second.boxes.front().caption << ": " << second.boxes.front().text;
     EXPECT_TRUE(PlacedLikeTheirSources(cd + "Driver\\Win9X\\"));
