@@ -9,6 +9,7 @@
 #   tools/emulated-pc.sh COMMAND [ARG...]
 # VARNEL_PC_TIMEOUT: seconds the command may take (default 3600).
 set -euo pipefail
+{ # read whole before it runs: the script may be edited meanwhile
 root=$(cd "$(dirname "$0")/.." && pwd)
 script=$root/tools/emulated-pc.sh
 [ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARG...]" >&2; exit 2; }
@@ -45,7 +46,7 @@ fi
 job=$pc/job
 {
   export -p
-  echo "unset DISPLAY XAUTHORITY; export VARNEL_IN_PC=1"
+  echo "unset DISPLAY XAUTHORITY; export VARNEL_IN_PC=1 VARNEL_TIME_SCALE=10"
   printf 'date +%%s.%%N >%q\n' "$pc/booted"
   printf '{ cd %q || cd %q; } && ' "$PWD" "$root"
   printf '%q ' "$@"
@@ -93,6 +94,7 @@ booted=${booted:-$(cat "$pc/booted")}
 [ -s "$pc/status" ] || fail "stopped before the command ended"
 echo "Emulated PC: the command ran $(since "$booted") s, exit status $(cat "$pc/status")" >&2
 exit "$(cat "$pc/status")"
+}
 
 # The PC's init. The root comes over 9p; the job's machine gets fresh
 # /proc, /sys, /dev and tmpfs where programs keep sockets and scratch (the
