@@ -27,7 +27,7 @@ initrd=$root/build/pc/initramfs-$version.cpio.gz
 if [ ! "$initrd" -nt "$script" ] || [ ! "$initrd" -nt "$kernel" ]; then
   tree=$root/build/pc/initramfs
   rm -rf "$tree"
-  mkdir -p "$tree/bin" "$tree/modules" "$tree/dev" "$tree/proc" "$tree/sys" "$tree/root" "$tree/hosttmp"
+  mkdir -p "$tree/bin" "$tree/modules" "$tree/dev" "$tree/proc" "$tree/sys" "$tree/root"
   cp /bin/busybox "$tree/bin/"
   n=10
   for module in $(for m in virtio_pci 9pnet_virtio 9p; do modprobe -S "$version" --show-depends $m; done |
@@ -68,8 +68,10 @@ setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config -no-rebo
   -accel tcg,thread=multi -cpu qemu64 -smp "$(nproc)" -m 4096 -display none \
   -kernel "$kernel" -initrd "$initrd" -serial "file:$log" -pidfile "$pc/qemu.pid" \
   -virtfs local,path=/,mount_tag=root,security_model=passthrough,multidevs=remap \
-  -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_job=$job" </dev/null >>"$log" 2>&1 &
+  -virtfs local,path="$root",mount_tag=tree,security_model=passthrough,multidevs=remap \
+  -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_tree=$root varnel_job=$job" </dev/null >>"$log" 2>&1 &
 qemu=$!
+disown $qemu  # its end by a kill is no news
 tail -n +1 -s 0.2 -f --pid=$qemu "$log" &
 shown=$!
 trap 'kill -9 $qemu 2>/dev/null || true; sleep 0.3; kill $shown 2>/dev/null || true' EXIT
@@ -96,9 +98,10 @@ echo "Emulated PC: the command ran $(since "$booted") s, exit status $(cat "$pc/
 exit "$(cat "$pc/status")"
 }
 
-# The PC's init. The root comes over 9p; the job's machine gets fresh
-# /proc, /sys, /dev and tmpfs where programs keep sockets and scratch (the
-# host's /tmp stays reachable beneath, for trees under it).
+# The PC's init. The root comes over 9p, cached; the project's tree over 9p
+# too, written through, so that a PC killed half-way loses no more than a
+# killed process would. The job's machine gets fresh /proc, /sys, /dev and
+# tmpfs where programs keep sockets and scratch.
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
 export PATH=/bin
@@ -107,10 +110,9 @@ exec </dev/console >/dev/console 2>&1
 mount -t proc proc /proc
 for module in /modules/*.ko; do insmod "$module"; done
 mount -t 9p -o trans=virtio,version=9p2000.L,cache=loose,msize=512000 root /root || poweroff -f
-mount -o bind /root/tmp /hosttmp
 for dir in tmp run; do mount -t tmpfs "$dir" "/root/$dir"; done
-tree=${varnel_job%/build/pc/*}
-case "$tree" in /tmp/*) mkdir -p "/root$tree" && mount -o bind "/hosttmp${tree#/tmp}" "/root$tree" ;; esac
+mkdir -p "/root$varnel_tree"
+mount -t 9p -o trans=virtio,version=9p2000.L,cache=mmap,msize=512000 tree "/root$varnel_tree" || poweroff -f
 mount -t proc proc /root/proc
 mount -t sysfs sys /root/sys
 mount -t devtmpfs dev /root/dev
