@@ -64,6 +64,8 @@ since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 over() { awk -v t="$(since "$start")" -v l="$1" 'BEGIN { exit !(t > l) }'; }
 start=$(now)
 # A PC dies with this script, however it ends (setpriv: even on SIGKILL).
+# qemu64, not max: with max's SMAP, qemu 7.2 faults Wine's 32-bit iret. The
+# TSC as the clock, or every clock read is an emulated HPET access.
 setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config -no-reboot \
   -accel tcg,thread=multi -cpu qemu64 -smp "$(nproc)" -m 4096 -display none \
   -kernel "$kernel" -initrd "$initrd" -serial "file:$log" -pidfile "$pc/qemu.pid" \
