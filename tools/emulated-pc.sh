@@ -4,8 +4,8 @@
 # emulation boots Debian's own kernel (its IA-32 emulation is on) with a small
 # busybox initramfs, which mounts this machine's root over virtfs and runs
 # the command there, in the same folder and environment, on the same paths.
-# Its output is the PC's console, shown as it comes and kept in
-# build/pc/NAME/console.log; the command's exit status is this script's.
+# Its output is the PC's console, shown as it comes (less the kernel's
+# messages) and kept in build/pc/NAME/console.log; the command's exit status is this script's.
 #   tools/emulated-pc.sh COMMAND [ARG...]
 # VARNEL_PC_TIMEOUT: seconds the command may take (default 3600).
 set -euo pipefail
@@ -74,7 +74,8 @@ setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config -no-rebo
   -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_tree=$root varnel_job=$job" </dev/null >>"$log" 2>&1 &
 qemu=$!
 disown $qemu  # its end by a kill is no news
-tail -n +1 -s 0.2 -f --pid=$qemu "$log" &
+# Shown without the kernel's own lines, which the log keeps.
+tail -n +1 -s 0.2 -f --pid=$qemu "$log" | grep --line-buffered -v '^\[ *[0-9]*\.[0-9]*\] ' &
 shown=$!
 trap 'kill -9 $qemu 2>/dev/null || true; sleep 0.3; kill $shown 2>/dev/null || true' EXIT
 trap 'exit 130' INT
@@ -110,6 +111,7 @@ exit "$(cat "$pc/status")"
 export PATH=/bin
 mount -t devtmpfs dev /dev
 exec </dev/console >/dev/console 2>&1
+stty -onlcr  # lines as the command wrote them
 mount -t proc proc /proc
 for module in /modules/*.ko; do insmod "$module"; done
 mount -t 9p -o trans=virtio,version=9p2000.L,cache=loose,msize=512000 root /root || poweroff -f
