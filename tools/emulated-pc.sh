@@ -89,7 +89,7 @@ while kill -0 $qemu 2>/dev/null; do
     booted=$(now)
     echo "Emulated PC: booted in $(since "$start") s" >&2
   fi
-  if [ -z "$booted" ] && over 120; then fail "did not boot within 120 s"; fi
+  if [ -z "$booted" ] && over 300; then fail "did not boot within 300 s"; fi
   if over "$limit"; then fail "the command did not end within $limit s (VARNEL_PC_TIMEOUT)"; fi
   kill -0 "$parent" 2>/dev/null || fail "ended: what started it has gone"
   sleep 0.5
