@@ -13,10 +13,10 @@ cmake --build --preset release
 # first, here, the same sources built for x86-64 under 64-bit Wine on an NT
 # machine, while the binary checks still read the shipped 32-bit programs.
 # With VARNEL_EMULATED_PC=0 only that quick x86-64 lane runs.
-. tools/lib/wine-machine.sh
+machine() { (. tools/lib/wine-machine.sh && "$@"); }  # its Wine settings stay out of CTest's
 tests=tests
 in_pc=
-if needs_emulated_pc || ! runs_32bit_code; then
+if machine needs_emulated_pc || ! machine runs_32bit_code; then
   tests=tests-x64
   [ "${VARNEL_EMULATED_PC:-}" = 0 ] || in_pc=tests
   echo "This machine runs no 32-bit code: testing an x86-64 build of the same sources under 64-bit Wine${in_pc:+, then the 32-bit tests in an emulated PC}."
