@@ -128,7 +128,8 @@ mount -t tmpfs shm /root/dev/shm
 mount -t devpts pts /root/dev/pts
 ln -sf /proc/self/fd /root/dev/fd
 ifconfig lo 127.0.0.1 up
-chroot /root /bin/bash "$varnel_job"
+# Through a pipe, as from a script: on a terminal Wine's console draws.
+chroot /root /bin/bash "$varnel_job" </dev/null 2>&1 | cat
 sync
 poweroff -f
 : end of init
