@@ -19,6 +19,7 @@ rounds=${1:-3}
 tools/install-dependencies.sh
 . tools/lib/wine-machine.sh
 build_programs VarnelDriver
+run_in_emulated_pc "$@"
 
 work=$root/build/bench-install
 mkdir -p "$work"

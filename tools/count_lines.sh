@@ -9,7 +9,8 @@
 # script and CMakeLists.txt under tests/, and the Wine runner under cmake/.
 # Tools: the sources, scripts and CMakeLists.txt under tools/ (the demo, the
 # preview, the screenshots, the benches, the programs they run, the test
-# command). The golden files are counted apart.
+# command). The emulated PC (tools/emulated-pc.sh, its start and its
+# initramfs) and the golden files are counted apart.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 commit=${1:-HEAD}
@@ -24,4 +25,5 @@ echo "$commit: shipped $(files '^(common|installer|uninstaller)/.*\.(cpp|h|rc|in
   "test cases $(files "$cases" | count)," \
   "test infrastructure $(files '^tests/.*(\.(cpp|h|sh|in)|CMakeLists\.txt)$|^cmake/wine-.*\.in$' "$cases" | count)," \
   "golden files $(files '^tests/golden/' | count)," \
-  "tools $(files '^tools/.*(\.(cpp|h|sh|py)|CMakeLists\.txt)$' | count)"
+  "tools $(files '^tools/.*(\.(cpp|h|sh|py)|CMakeLists\.txt)$' '^tools/emulated-pc\.sh$' | count)," \
+  "emulated PC $(files '^tools/emulated-pc\.sh$' | count)"

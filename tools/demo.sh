@@ -13,6 +13,7 @@ root=$PWD
 tools/install-dependencies.sh
 . tools/lib/wine-machine.sh
 build_programs VarnelDriver
+run_in_emulated_pc "$@"
 
 demo=$root/build/demo
 mkdir -p "$demo"

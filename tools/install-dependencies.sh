@@ -3,9 +3,12 @@
 # MinGW-w64 cross compilers (and the x86-64 one, for testing on a machine
 # that runs no 32-bit code), 32-bit and 64-bit Wine, Xvfb, GoogleTest's sources, a
 # Traditional Chinese font, and xorriso and genisoimage for the medium's CD
-# image (the one writes it, the other reads it back in its test), and git,
-# whose last commit dates the programs. Quick when everything is there already.
+# image (the one writes it, the other reads it back in its test), git, whose
+# last commit dates the programs, and for a machine that runs no 32-bit code
+# the emulated PC's qemu, kernel and busybox. Quick when everything is there
+# already.
 set -euo pipefail
+[ -z "${VARNEL_IN_PC:-}" ] || exit 0  # the emulated PC runs on this machine's own
 
 packages=(
   cmake make git
@@ -16,6 +19,7 @@ packages=(
   googletest
   xorriso genisoimage
   fonts-arphic-uming
+  qemu-system-x86 linux-image-amd64 busybox-static
 )
 
 missing=()

@@ -16,6 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 . tools/lib/wine-machine.sh
+run_in_emulated_pc "$@"
 
 fail() { echo "preview: $*" >&2; exit 2; }
 now() { date +%s.%N; }

@@ -15,7 +15,7 @@ InstallRun RunInstaller(const std::string& currentFolder, DoneAnswer answer,
 
     ClickItem(dialog, IDOK);
     const DWORD start = GetTickCount();
-    while (!ItemVisible(dialog, 1002) && GetTickCount() - start < 60000 && !installer.WaitForExit(0)) {
+    while (!ItemVisible(dialog, 1002) && GetTickCount() - start < Scaled(60000) && !installer.WaitForExit(0)) {
         if (HWND box = installer.WaitForMessageBox(dialog, 20)) {
             run.boxes.push_back({WindowCaption(box), MessageBoxText(box), MessageBoxButtons(box),
                                  ItemText(dialog, 1001)});

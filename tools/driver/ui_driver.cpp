@@ -1,5 +1,6 @@
 #include "ui_driver.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -26,19 +27,31 @@ BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM param) {
     return TRUE;
 }
 
+// Not SMTO_ABORTIFHUNG: Wine calls a program hung once it has not looked at
+// its messages for 5 s, which an install on a slow PC can take.
 std::string TextOf(HWND window) {
     if (window == nullptr) return {};
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, Scaled(5000), &length))
         return {};
     std::vector<char> text(length + 1);
     DWORD_PTR copied = 0;
     SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
+                        SMTO_NORMAL, Scaled(5000), &copied);
     return std::string(text.data(), copied);
 }
 
 }  // namespace
+
+DWORD Scaled(DWORD ms) {
+    static const DWORD scale = [] {
+        char value[16] = "";
+        GetEnvironmentVariableA("VARNEL_TIME_SCALE", value, sizeof value);
+        const DWORD factor = strtoul(value, nullptr, 10);
+        return factor ? factor : 1;
+    }();
+    return ms == INFINITE ? ms : ms * scale;
+}
 
 DrivenProgram::DrivenProgram(const std::string& exePath, const std::string& currentFolder) {
     STARTUPINFOA startup = {};
@@ -66,7 +79,7 @@ HWND DrivenProgram::WaitForDialog(const char* caption, DWORD timeoutMs) const {
             if (processId == process_.dwProcessId && IsWindowVisible(window)) return window;
         }
         if (WaitForExit(kPollMs)) return nullptr;
-    } while (GetTickCount() - start < timeoutMs);
+    } while (GetTickCount() - start < Scaled(timeoutMs));
     return nullptr;
 }
 
@@ -77,13 +90,13 @@ HWND DrivenProgram::WaitForMessageBox(HWND owner, DWORD timeoutMs) const {
         EnumWindows(&FindOwnedDialog, reinterpret_cast<LPARAM>(&find));
         if (find.found != nullptr) return find.found;
         if (WaitForExit(kPollMs)) return nullptr;
-    } while (GetTickCount() - start < timeoutMs);
+    } while (GetTickCount() - start < Scaled(timeoutMs));
     return nullptr;
 }
 
 bool DrivenProgram::WaitForExit(DWORD timeoutMs) const {
     return process_.hProcess != nullptr &&
-           WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+           WaitForSingleObject(process_.hProcess, Scaled(timeoutMs)) == WAIT_OBJECT_0;
 }
 
 DWORD DrivenProgram::exitCode() const {

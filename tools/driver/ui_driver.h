@@ -34,6 +34,10 @@ private:
     PROCESS_INFORMATION process_ = {};
 };
 
+// A wait sized for a PC of today, scaled by VARNEL_TIME_SCALE for a slower
+// one: the emulated PC (tools/emulated-pc.sh) sets it.
+DWORD Scaled(DWORD ms);
+
 // Controls of another process's dialog, by id.
 std::string ItemText(HWND dialog, int id);
 bool ItemVisible(HWND dialog, int id);

@@ -23,9 +23,32 @@ pinned() {
   if [ -n "${machine_cpu:-}" ]; then taskset -c "$machine_cpu" "$@"; else "$@"; fi
 }
 
+# A machine whose kernel runs no 32-bit code (or runs it only through a CPU
+# emulator like qemu-user, far too slow) runs 32-bit Wine in the emulated PC
+# (tools/emulated-pc.sh). VARNEL_EMULATED_PC=1 takes the PC anyway, =0 never.
+runs_32bit_code() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && ! grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386
+}
+needs_emulated_pc() {
+  [ -z "${VARNEL_IN_PC:-}" ] && [ "${VARNEL_EMULATED_PC:-}" != 0 ] &&
+    { [ "${VARNEL_EMULATED_PC:-}" = 1 ] || ! runs_32bit_code; }
+}
+
+# For a tool: runs the calling script ($0 and its arguments) again in the
+# emulated PC when this machine needs it, once its programs are built here,
+# where compiling is fast.
+run_in_emulated_pc() {
+  needs_emulated_pc || return 0
+  build_programs VarnelDriver
+  cd - >/dev/null
+  exec "$varnel_root/tools/emulated-pc.sh" "$varnel_root/tools/${0##*/}" "$@"
+}
+
 # Builds the shipped programs (build/release) and the given programs of the
 # tests' build (build/tests/bin), where the drivers the tools run are made.
+# In the emulated PC they were built before it started.
 build_programs() {
+  [ -z "${VARNEL_IN_PC:-}" ] || return 0
   (cd "$varnel_root" && cmake --preset release >/dev/null && cmake --build --preset release >/dev/null &&
     cmake --preset tests >/dev/null && cmake --build --preset tests --target "$@" >/dev/null)
 }

@@ -1,0 +1,135 @@
+#!/bin/bash
+# Runs a command inside an emulated PC, for machines whose kernel runs no
+# 32-bit code (and so no 32-bit Wine): qemu-system-x86_64 under software
+# emulation boots Debian's own kernel (its IA-32 emulation is on) with a small
+# busybox initramfs, which mounts this machine's root over virtfs and runs
+# the command there, in the same folder and environment, on the same paths.
+# Its output is the PC's console, shown as it comes (less the kernel's
+# messages) and kept in build/pc/NAME/console.log; the command's exit status is this script's.
+#   tools/emulated-pc.sh COMMAND [ARG...]
+# VARNEL_PC_TIMEOUT: seconds the command may take (default 3600).
+set -euo pipefail
+{ # read whole before it runs: the script may be edited meanwhile
+root=$(cd "$(dirname "$0")/.." && pwd)
+script=$root/tools/emulated-pc.sh
+[ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARG...]" >&2; exit 2; }
+pc=$root/build/pc/$(basename "$1")
+log=$pc/console.log
+mkdir -p "$pc"
+fail() { echo "Emulated PC: $* (its console log: $log)" >&2; exit 1; }
+kernel=$(ls /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1)
+[ -n "$kernel" ] || fail "no kernel in /boot (tools/install-dependencies.sh installs linux-image-amd64)"
+version=${kernel#/boot/vmlinuz-}
+
+# The initramfs: busybox, the kernel's modules for virtio and 9p, and the
+# init below. Made again when this script or the kernel is newer.
+initrd=$root/build/pc/initramfs-$version.cpio.gz
+if [ ! "$initrd" -nt "$script" ] || [ ! "$initrd" -nt "$kernel" ]; then
+  tree=$root/build/pc/initramfs
+  rm -rf "$tree"
+  mkdir -p "$tree/bin" "$tree/modules" "$tree/dev" "$tree/proc" "$tree/sys" "$tree/root"
+  cp /bin/busybox "$tree/bin/"
+  n=10
+  for module in $(for m in virtio_pci 9pnet_virtio 9p; do modprobe -S "$version" --show-depends $m; done |
+    awk '$1 == "insmod" && !seen[$2]++ { print $2 }'); do
+    cp "$module" "$tree/modules/$n-${module##*/}"
+    n=$((n + 1))
+  done
+  sed -n '/^#!\/bin\/busybox sh$/,$p' "$script" | sed '/^: end of init$/q' >"$tree/init"
+  chmod +x "$tree/init"
+  (cd "$tree" && find . | cpio -o -H newc --quiet | gzip -1) >"$initrd.new"
+  mv "$initrd.new" "$initrd"
+fi
+
+# The job: this environment, with no display of the host's (the PC makes
+# its own) and a mark that it runs in the PC, then the command.
+job=$pc/job
+{
+  export -p
+  echo "unset DISPLAY XAUTHORITY; export VARNEL_IN_PC=1 VARNEL_TIME_SCALE=10"
+  printf 'date +%%s.%%N >%q\n' "$pc/booted"
+  printf '{ cd %q || cd %q; } && ' "$PWD" "$root"
+  printf '%q ' "$@"
+  printf '\necho $? >%q\n' "$pc/status"
+} >"$job"
+
+# A PC left by a run that was cut short ends first.
+if [ -s "$pc/qemu.pid" ] && [ "$(readlink "/proc/$(cat "$pc/qemu.pid")/exe" 2>/dev/null)" = "$(command -v qemu-system-x86_64)" ]; then
+  kill -9 "$(cat "$pc/qemu.pid")" 2>/dev/null || true
+fi
+rm -f "$pc/booted" "$pc/status" "$pc/qemu.pid"
+: >"$log"
+now() { date +%s.%N; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
+over() { awk -v t="$(since "$start")" -v l="$1" 'BEGIN { exit !(t > l) }'; }
+start=$(now)
+# A PC dies with this script, however it ends (setpriv: even on SIGKILL).
+# qemu64, not max: with max's SMAP, qemu 7.2 faults Wine's 32-bit iret. The
+# TSC as the clock, or every clock read is an emulated HPET access.
+setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config -no-reboot \
+  -accel tcg,thread=multi -cpu qemu64 -smp "$(nproc)" -m 4096 -display none \
+  -kernel "$kernel" -initrd "$initrd" -serial "file:$log" -pidfile "$pc/qemu.pid" \
+  -virtfs local,path=/,mount_tag=root,security_model=passthrough,multidevs=remap \
+  -virtfs local,path="$root",mount_tag=tree,security_model=passthrough,multidevs=remap \
+  -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_tree=$root varnel_job=$job" </dev/null >>"$log" 2>&1 &
+qemu=$!
+disown $qemu  # its end by a kill is no news
+# Shown without the kernel's own lines, which the log keeps.
+tail -n +1 -s 0.2 -f --pid=$qemu "$log" | grep --line-buffered -v '^\[ *[0-9]*\.[0-9]*\] ' &
+shown=$!
+trap 'kill -9 $qemu 2>/dev/null || true; sleep 0.3; kill $shown 2>/dev/null || true' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+# Whoever started this ending (a test run cut short) ends the PC too.
+parent=$PPID
+limit=${VARNEL_PC_TIMEOUT:-3600}
+booted=
+while kill -0 $qemu 2>/dev/null; do
+  if [ -z "$booted" ] && [ -f "$pc/booted" ]; then
+    booted=$(now)
+    echo "Emulated PC: booted in $(since "$start") s" >&2
+  fi
+  if [ -z "$booted" ] && over 300; then fail "did not boot within 300 s"; fi
+  if over "$limit"; then fail "the command did not end within $limit s (VARNEL_PC_TIMEOUT)"; fi
+  kill -0 "$parent" 2>/dev/null || fail "ended: what started it has gone"
+  sleep 0.5
+done
+[ -f "$pc/booted" ] || fail "stopped before it booted"
+booted=${booted:-$(cat "$pc/booted")}
+[ -s "$pc/status" ] || fail "stopped before the command ended"
+echo "Emulated PC: the command ran $(since "$booted") s, exit status $(cat "$pc/status")" >&2
+exit "$(cat "$pc/status")"
+}
+
+# The PC's init. The root comes over 9p, and the project's tree too, at its
+# own path (beneath the PC's tmpfs /tmp when it is under /tmp). Written data
+# goes out within 0.1 s, so that a PC killed half-way loses about what a
+# killed process would. The job's machine gets fresh /proc, /sys, /dev and
+# tmpfs where programs keep sockets and scratch.
+#!/bin/busybox sh
+/bin/busybox --install -s /bin
+export PATH=/bin
+mount -t devtmpfs dev /dev
+exec </dev/console >/dev/console 2>&1
+stty -onlcr  # lines as the command wrote them
+mount -t proc proc /proc
+for module in /modules/*.ko; do insmod "$module"; done
+mount -t 9p -o trans=virtio,version=9p2000.L,cache=loose,msize=512000 root /root || poweroff -f
+for dir in tmp run; do mount -t tmpfs "$dir" "/root/$dir"; done
+mkdir -p "/root$varnel_tree"
+mount -t 9p -o trans=virtio,version=9p2000.L,cache=loose,msize=512000 tree "/root$varnel_tree" || poweroff -f
+echo 10 >/proc/sys/vm/dirty_expire_centisecs
+echo 10 >/proc/sys/vm/dirty_writeback_centisecs
+mount -t proc proc /root/proc
+mount -t sysfs sys /root/sys
+mount -t devtmpfs dev /root/dev
+mkdir -p /root/dev/shm /root/dev/pts
+mount -t tmpfs shm /root/dev/shm
+mount -t devpts pts /root/dev/pts
+ln -sf /proc/self/fd /root/dev/fd
+ifconfig lo 127.0.0.1 up
+# Through a pipe, as from a script: on a terminal Wine's console draws.
+chroot /root /bin/bash "$varnel_job" </dev/null 2>&1 | cat
+sync
+poweroff -f
+: end of init
