@@ -50,14 +50,6 @@ inline constexpr char kNvdesk32File[] = "System\\nvdesk32.dll";
 inline constexpr char kNvdmcplFile[] = "System\\nvdmcpl.dll";
 inline constexpr char kNvfsvmFile[] = "System\\nvfsvm.exe";
 
-// A new driver file is written under the first name beside the one it
-// replaces; once it is whole, the old file steps aside under the second,
-// the new one takes its name, and only then does the old one go. An install
-// cut short may leave either, or both between the two renames.
-inline constexpr char kReplacementFileName[] = "~VARNEL.TMP";
-inline constexpr char kSteppedAsideFileName[] = "~VARNEL.OLD";
-inline constexpr const char* kCutShortCopyFileNames[] = {kReplacementFileName, kSteppedAsideFileName};
-
 // Each board: its hardware id's key under Enum\PCI, the device instance the
 // installer fills for every board, and in that instance the "Driver" value
 // naming the board's display-class key under Class (as "DISPLAY\NNNN").

@@ -1,6 +1,6 @@
 #pragma once
-// Move-only owners for registry keys and kernel handles, so that every key
-// and file is closed on every path out of the operation that opened it.
+// Move-only owners for registry keys, kernel handles and heap blocks, so that
+// every key and file is closed on every path out of the operation that opened it.
 #include <windows.h>
 
 template <typename Traits>
@@ -60,6 +60,13 @@ struct FindHandleTraits {
     static void Close(Type handle) { FindClose(handle); }
 };
 
+struct HeapMemoryTraits {
+    using Type = void*;
+    static Type Empty() { return nullptr; }
+    static void Close(Type memory) { HeapFree(GetProcessHeap(), 0, memory); }
+};
+
 using UniqueKey = UniqueResource<KeyTraits>;
 using UniqueHandle = UniqueResource<FileHandleTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
+using UniqueHeapMemory = UniqueResource<HeapMemoryTraits>;

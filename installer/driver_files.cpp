@@ -7,7 +7,7 @@
 #include "file_probe.h"
 #include "install_dialog.h"
 #include "install_resources.h"
-#include "replacement_file.h"
+#include "restart_renames.h"
 
 namespace {
 
@@ -15,35 +15,6 @@ constexpr char kOemInfFolder[] = "INF\\OTHER";
 static_assert(kWindowsDirectoryLength + TextLength(kOemInfFolder) <= DriverFilePath::kCapacity,
               "the OEM INF folder is a target's folder");
 static_assert(TextLength(kMediumDriverFolder) <= MediumFolder::kCapacity, "the current folder's driver folder");
-
-bool Exists(const char* path) {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-// An install cut short between the two renames of a copy leaves the old
-// file stepped aside, the new one whole beside it and the target missing.
-// The old one goes back under the target's name; whose it was shows only
-// when just one target of its folder is missing, and otherwise it goes.
-void PutBackSteppedAsideFiles(const char* windowsDirectory) {
-    for (const DriverFile& file : DriverFileTable) {
-        const DriverFilePath target(windowsDirectory, file.target);
-        const auto aside = InFolderOf(target, kSteppedAsideFileName);
-        if (!Exists(aside)) continue;
-        const auto folder = InFolderOf(target, "");
-        const DriverFile* missing = nullptr;
-        int missingCount = 0;
-        for (const DriverFile& other : DriverFileTable) {
-            const DriverFilePath otherTarget(windowsDirectory, other.target);
-            if (TextsEqual(InFolderOf(otherTarget, ""), folder) && !Exists(otherTarget)) {
-                missing = &other;
-                ++missingCount;
-            }
-        }
-        const bool newOneBeside = Exists(InFolderOf(target, kReplacementFileName));
-        if (missingCount != 1 || !newOneBeside || !MoveFileA(aside, DriverFilePath(windowsDirectory, missing->target)))
-            DeleteFileA(aside);
-    }
-}
 
 }  // namespace
 
@@ -72,7 +43,12 @@ void InstallDialog::DeployDriverFiles() {
     // Only this level: the Windows directory's INF folder is taken to exist.
     CreateDirectoryA(DriverFilePath(windowsDirectory, kOemInfFolder), nullptr);
 
-    PutBackSteppedAsideFiles(windowsDirectory);
+    // What an install cut short left beside each file is settled first.
+    SettleRestartRenames(windowsDirectory);
+    for (const DriverFile& file : DriverFileTable) {
+        const DriverFilePath target(windowsDirectory, file.target);
+        SettleReplacement(ReplacementOf(target));
+    }
 
     // A folder and a name of as many characters, so that neither is cut.
     char programPath[kProgramFolderLength + MAX_PATH + 1];

@@ -3,6 +3,7 @@
 // go under the Windows directory.
 #include <windows.h>
 
+#include "file_replacement.h"
 #include "fixed_text.h"
 #include "install_contract.h"
 #include "windows_directory.h"
@@ -36,12 +37,23 @@ inline constexpr DriverFile DriverFileTable[] = {
     {"nvfsvm.exe",   kNvfsvmFile},
 };
 
+// A file's names beside it while it is replaced are its own alone.
+constexpr bool EachHasBesideNamesOfItsOwn() {
+    for (const DriverFile& a : DriverFileTable) {
+        for (const DriverFile& b : DriverFileTable) {
+            if (&a != &b && ShareBesideNames(a.target, b.target)) return false;
+        }
+    }
+    return true;
+}
+static_assert(EachHasBesideNamesOfItsOwn(), "two files of one folder would share the names beside them");
+
 inline constexpr DWORD kDriverFileCopyBufferSize = 1024;
 
 // Where the medium keeps the files when the folder it is started from has
 // no setup information file of its own.
 inline constexpr char kDriverFolder[] = "Driver\\Win9X\\";
-inline constexpr char kMediumDriverFolder[] = ".\\Driver\\Win9X\\";
+inline constexpr auto kMediumDriverFolder = Joined(".\\", kDriverFolder);
 
 // The program's own folder, its last backslash included, is used only when
 // it is at most this long; a longer one is refused whole, never cut.

@@ -1,7 +1,9 @@
 #include <optional>
 
+#include "file_probe.h"
+#include "file_replacement.h"
 #include "install_dialog.h"
-#include "replacement_file.h"
+#include "restart_renames.h"
 #include "unique_handle.h"
 
 namespace {
@@ -18,13 +20,6 @@ struct LocalMemoryTraits {
     static void Close(Type memory) { LocalFree(memory); }
 };
 using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
-
-struct HeapMemoryTraits {
-    using Type = void*;
-    static Type Empty() { return nullptr; }
-    static void Close(Type memory) { HeapFree(GetProcessHeap(), 0, memory); }
-};
-using UniqueHeapMemory = UniqueResource<HeapMemoryTraits>;
 
 constexpr char kOpenFailure[] = "Could not open the INPUT file : ";
 constexpr char kWriteFailure[] = "Could not WRITE the OUTPUT file : ";
@@ -118,6 +113,23 @@ DWORD ApplyFileStatus(const char* path, const FileStatus& status) {
     return ERROR_SUCCESS;
 }
 
+// The whole new file waits under its staged name, and WININIT.INI asks
+// Windows' next start to put it in the file's place: once, whatever an
+// install before that restart asked.
+bool StageForRestart(const char* windowsDirectory, const ReplacementPaths& paths) {
+    DeleteFileA(paths.staged);
+    if (!MoveFileA(paths.newFile, paths.staged)) {
+        DeleteFileA(paths.newFile);
+        return false;
+    }
+    ShortPath file, staged;
+    if (FindShortPath(paths.file, file) && FindShortPath(paths.staged, staged) &&
+        EditRestartRenames(windowsDirectory, file.text, staged.text, file.text, staged.text))
+        return true;
+    DeleteFileA(paths.staged);
+    return false;
+}
+
 }  // namespace
 
 void InstallDialog::ReportSystemError(DWORD error) {
@@ -153,16 +165,20 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
     }
     // Whether the old file may be replaced is settled before a byte is
     // written: not when it is read-only (Wine run as root would write it all
-    // the same), nor while another program has it open. Held without
-    // sharing until it is replaced, so that nobody takes it meanwhile.
+    // the same). Held without sharing until it is replaced, so that nobody
+    // takes it meanwhile; held by another program already (the running
+    // driver, the tray program), it is replaced at the restart.
     const DWORD targetAttributes = GetFileAttributesA(targetPath);
-    const bool targetExists = targetAttributes != INVALID_FILE_ATTRIBUTES;
     UniqueHandle target;
-    if (targetExists) {
+    bool held = false;
+    if (targetAttributes != INVALID_FILE_ATTRIBUTES) {
         if (targetAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return reportWriteFailure();
         target.reset(CreateFileA(targetPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
-        if (!target) return reportWriteFailure();
+        if (!target) {
+            held = IsHeldOpenError(GetLastError());
+            if (!held) return reportWriteFailure();
+        }
     }
     // A buffer of no bytes would never move the copy on.
     UniqueHeapMemory buffer(bufferSize > 0 ? HeapAlloc(GetProcessHeap(), 0, bufferSize) : nullptr);
@@ -173,46 +189,38 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
     // Without the source's status the new file keeps the times of its writing rather than made-up ones.
     const std::optional<FileStatus> status = ReadFileStatus(sourcePath);
 
-    // A replacement file left by an install cut short is reused; the
-    // attributes it may have been given would refuse its re-creation.
-    const auto replacementPath = InFolderOf(targetPath, kReplacementFileName);
-    if (GetFileAttributesA(replacementPath) != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(replacementPath, FILE_ATTRIBUTE_NORMAL);
-    UniqueHandle replacement(CreateFileA(replacementPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!replacement) return reportWriteFailure();
-    // Until it takes the target's place, a failure takes the replacement away.
+    // The new file is written whole under its own name beside the target.
+    // One left by an install cut short is written again; the attributes it
+    // may have been given would refuse that.
+    const auto replacement = ReplacementOf(targetPath);
+    const char* newPath = replacement.NewFile();
+    if (GetFileAttributesA(newPath) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(newPath, FILE_ATTRIBUTE_NORMAL);
+    UniqueHandle written(CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!written) return reportWriteFailure();
+    // Until it takes the target's place, a failure takes the new file away.
     auto fail = [&](DWORD error) {
-        replacement.reset();
-        DeleteFileA(replacementPath);
+        written.reset();
+        DeleteFileA(newPath);
         ReportSystemError(error);
         return false;
     };
-    if (DWORD error = CopyContents(source.get(), replacement.get(), static_cast<char*>(buffer.get()), bufferSize))
+    if (DWORD error = CopyContents(source.get(), written.get(), static_cast<char*>(buffer.get()), bufferSize))
         return fail(error);
-    if (!CloseHandle(replacement.release())) return fail(GetLastError());
+    if (!CloseHandle(written.release())) return fail(GetLastError());
     if (status) {
-        if (DWORD error = ApplyFileStatus(replacementPath, *status)) return fail(error);
+        if (DWORD error = ApplyFileStatus(newPath, *status)) return fail(error);
     }
 
-    // Windows 9x cannot rename over a file. The old one steps aside, the new
-    // one takes its name, and only then does the old one go: whatever fails
-    // or is cut short, one of the two is whole under a name of its own.
-    target.reset();
-    const auto asidePath = InFolderOf(targetPath, kSteppedAsideFileName);
-    if (targetExists) {
-        DeleteFileA(asidePath);  // one an install cut short left, whose file has been put back
-        if (!MoveFileA(targetPath, asidePath)) {
-            DeleteFileA(replacementPath);
-            return reportWriteFailure();
-        }
-    }
-    if (!MoveFileA(replacementPath, targetPath)) {
-        if (targetExists) MoveFileA(asidePath, targetPath);
-        DeleteFileA(replacementPath);
+    // Nothing is lost and the restart the dialog asks for completes the file.
+    if (held) return StageForRestart(windowsDirectory, replacement) || reportWriteFailure();
+    // What an install or a removal before the restart asked of it would
+    // undo this copy there.
+    if (!CancelRestartRename(windowsDirectory, replacement)) {
+        DeleteFileA(newPath);
         return reportWriteFailure();
     }
-    if (targetExists) DeleteFileA(asidePath);
+    target.reset();
+    if (PutNewFileInPlace(replacement) != ERROR_SUCCESS) return reportWriteFailure();
     // A file system that tunnels names gives a file renamed onto a name just
     // freed the old file's creation time: the times go on again under the
     // file's own name.

@@ -2,16 +2,18 @@
 // the registry entries of every detected board and of the machine.
 #include "driver_value.h"
 #include "file_probe.h"
+#include "file_replacement.h"
 #include "fixed_text.h"
 #include "install_contract.h"
 #include "registry_access.h"
-#include "replacement_file.h"
+#include "restart_renames.h"
 #include "uninstall_dialog.h"
 
 namespace {
 
 // Relative to the Windows directory, deleted in this order. The last one is
-// this program's installed copy, which stays while it runs from there.
+// this program's installed copy, which goes at the restart when it runs
+// from there.
 constexpr const char* UninstallFileTable[] = {
     kOemInfFile,
     kInfFile,
@@ -30,6 +32,13 @@ constexpr const char* UninstallFileTable[] = {
     kTrayIconFile,
     kVgartdFile,
     kUninstallerFile,
+};
+
+// The installed files left in place.
+constexpr const char* KeptFileTable[] = {
+    kNvdesk32File,
+    kNvdmcplFile,
+    kNvfsvmFile,
 };
 
 enum class Step { DeleteKey, DeleteValue, WriteString };
@@ -72,7 +81,8 @@ constexpr SystemEntryStep SystemEntrySteps[] = {
 // The "Driver" value is read with this size, as the installer's readers do.
 constexpr DWORD kDriverValueSize = 128;
 
-using InstalledFilePath = FixedText<kWindowsDirectoryLength + LongestText(UninstallFileTable)>;
+using InstalledFilePath =
+    FixedText<kWindowsDirectoryLength + Longer(LongestText(UninstallFileTable), LongestText(KeptFileTable))>;
 // A board's hardware id and its fixed instance, and the same under Enum\PCI.
 using InstanceKeyName = FixedText<(kAdapterKeyNameSize - 1) + 1 + TextLength(kFixedInstance)>;
 using InstanceKeyPath = FixedText<TextLength(kPciEnumKey) + 1 + InstanceKeyName::kCapacity>;
@@ -82,16 +92,29 @@ using SystemEntryName =
 }  // namespace
 
 void UninstallDialog::DeleteDriverFiles() {
-    auto deleteIfPresent = [](const char* path) {
-        if (FileOpensForReading(path)) DeleteFileA(path);  // a refusal (read-only, in use) leaves it, silently
-    };
-    for (const char* relativePath : UninstallFileTable) deleteIfPresent(InstalledFilePath(windowsDirectory, relativePath));
-    // An install cut short in the middle of a copy leaves the new file, the
-    // old one stepped aside, or both, beside the file it was replacing, in
-    // a folder of this table.
+    // No driver file may come back at the restart: whatever an install left
+    // staged for one goes, with its lines in WININIT.INI.
+    SettleRestartRenames(windowsDirectory);
     for (const char* relativePath : UninstallFileTable) {
-        for (const char* name : kCutShortCopyFileNames)
-            deleteIfPresent(InFolderOf(InstalledFilePath(windowsDirectory, relativePath), name));
+        const InstalledFilePath path(windowsDirectory, relativePath);
+        const auto replacement = ReplacementOf(path);
+        CancelRestartRename(windowsDirectory, replacement);
+        ShortPath held;
+        // Windows 9x deletes a file another program has open, and that
+        // program may lose data: it goes at the restart instead.
+        if (FileHeldOpen(path) && FindShortPath(path, held)) {
+            EditRestartRenames(windowsDirectory, held.text, nullptr, "NUL", held.text);
+        } else if (FileOpensForReading(path)) {
+            DeleteFileA(path);  // a refusal (read-only) leaves it, silently
+        }
+        // And what an install cut short in the middle of its copy left.
+        RemoveBesideNames(replacement);
+    }
+    for (const char* relativePath : KeptFileTable) {
+        const InstalledFilePath path(windowsDirectory, relativePath);
+        const auto replacement = ReplacementOf(path);
+        CancelRestartRename(windowsDirectory, replacement);
+        SettleReplacement(replacement);  // one cut short between its renames goes back
     }
 }
 

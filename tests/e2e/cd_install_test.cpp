@@ -91,6 +91,7 @@ TEST_F(CdInstallTest, FromACdDriveThenOverThatInstallThenRemoved) {
 
     const UninstallRun uninstall = RunUninstaller(windows + "System\\UnVarnel.exe");
     EXPECT_TRUE(uninstall.questionAsked && uninstall.ended);
+    EXPECT_TRUE(RestartWindows());
     const std::string board = std::string("Enum\\PCI\\") + kBoard;
     ExpectOnlyTheLeftovers(CompareMachines(before, CaptureMachine()), {board + "\\0000", board + "\\0001"}, true);
 }

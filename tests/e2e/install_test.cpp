@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "beside_names.h"
 #include "e2e_fixture.h"
 #include "golden.h"
 #include "registry_listing.h"
@@ -150,6 +151,34 @@ TEST_F(InstallTest, AMissingSourceCostsOneBoxAndOneFileAndTheBarStillReachesTwen
     const MachineChanges changes = CompareMachines(before, CaptureMachine());
     EXPECT_EQ(changes.addedFiles.size(), 20u) << "19 files and the INF\\OTHER folder";
     EXPECT_EQ(changes.addedFiles.count("SYSTEM\\NVCORE.VXD"), 0u);
+}
+
+// An upgrade while Windows runs the display driver: its new file waits for
+// the restart without a box, and Windows' own start puts it in place,
+// carrying out another program's pending rename and deletions as well.
+TEST_F(InstallTest, AHeldDriverFileIsReplacedAtTheRestartBesideAnotherProgramsRenames) {
+    MakeFolder(windows + "INF\\OTHER");
+    for (const GoldenDriverFile& file : GoldenDriverFiles()) WriteFileBytes(windows + file.target, "earlier");
+    const char* const others[] = {"OTHER.NEW", "OTHER1.TMP", "OTHER2.TMP"};
+    for (const char* name : others) WriteFileBytes(windows + name, name);
+    WriteFileBytes(windows + "WININIT.INI", "[rename]\r\n" + windows + "OTHER.DLL=" + windows + "OTHER.NEW\r\nNUL=" +
+                                                windows + "OTHER1.TMP\r\nnul=" + windows + "OTHER2.TMP\r\n");
+    const std::string driver = windows + "System\\nvdisp.drv";
+    {
+        const HeldFile running(driver);
+        ASSERT_TRUE(running.held());
+        const InstallRun run = RunInstaller(medium.path());
+        ASSERT_TRUE(run.reachedDone);
+        EXPECT_TRUE(run.boxes.empty()) << run.boxes.front().text;
+        EXPECT_EQ(run.done.statusText, kCompleteText);
+    }
+    EXPECT_EQ(ReadFileBytes(driver), "earlier");
+    ASSERT_TRUE(RestartWindows());
+    EXPECT_TRUE(PlacedLikeTheirSources(medium.path()));
+    EXPECT_FALSE(FileExists(BesideOf(driver, Beside::kStaged)));
+    EXPECT_TRUE(FileExists(windows + "WININIT.BAK"));
+    EXPECT_EQ(ReadFileBytes(windows + "OTHER.DLL"), "OTHER.NEW");
+    for (const char* name : others) EXPECT_FALSE(FileExists(windows + name)) << name;
 }
 
 TEST_F(InstallTest, OkReachedAgainInDoneDoesNotInstallTwice) {

@@ -12,6 +12,7 @@
 // its own, however short it runs.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iterator>
@@ -23,10 +24,10 @@
 
 #include <gtest/gtest.h>
 
+#include "beside_names.h"
 #include "e2e_fixture.h"
 #include "install_run.h"
 #include "leftovers.h"
-#include "replacement_file.h"
 #include "uninstall_run.h"
 
 namespace {
@@ -118,39 +119,35 @@ std::string EarlierContent(const std::string& target) {
 }
 
 // After a kill, each installed file is the earlier one or the new one,
-// whole, and at most one of each temporary file is left. Windows 9x cannot
+// whole, and the names beside one file at most are left. Windows 9x cannot
 // replace a file in one call, so a kill between the two renames leaves it
-// missing, the earlier one whole stepped aside and the new one whole as the
-// replacement. `copying`: the file whose copy the kill hit, told back as
-// what it left of that file.
+// missing, the earlier one whole stepped aside and the new one whole beside
+// it. `copying`: the file whose copy the kill hit, told back as what it left
+// of that file.
 ::testing::AssertionResult EarlierOrNewWhole(const std::string& medium, const std::set<std::string>& earlier,
                                              int copying, std::string& left) {
     const std::string windows = MachineWindowsDirectory();
     const std::vector<GoldenDriverFile> files = GoldenDriverFiles();
-    std::map<std::string, std::set<std::string>> temporary;  // the folders holding each name
+    std::set<std::string> besideLeft;  // the files with names left beside them
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string target = windows + files[i].target;
-        const std::string folder = target.substr(0, target.rfind('\\') + 1);
         const std::string fresh = ReadFileBytes(medium + files[i].source);
         const bool present = FileExists(target), hadOne = earlier.count(files[i].target) > 0;
         const std::string now = ReadFileBytes(target);
         std::string state = !present ? "absent" : now == fresh ? "new" : hadOne && now == EarlierContent(files[i].target) ? "earlier" : "";
-        for (const char* name : kCutShortCopyFileNames) {
-            if (!FileExists(folder + name)) continue;
-            temporary[name].insert(UpperCase(folder));
+        const std::string newFile = BesideOf(target, Beside::kNew), aside = BesideOf(target, Beside::kSteppedAside);
+        for (const std::string& name : {newFile, aside, BesideOf(target, Beside::kStaged)}) {
+            if (!FileExists(name)) continue;
+            besideLeft.insert(files[i].target);
             if (static_cast<int>(i) == copying)
-                state += ", " + std::string(name) + " of " + std::to_string(ReadFileBytes(folder + name).size()) + " bytes";
+                state += ", " + name.substr(name.rfind('\\') + 1) + " of " + std::to_string(ReadFileBytes(name).size()) + " bytes";
         }
         if (static_cast<int>(i) == copying) left = files[i].target + (hadOne ? " (had one): " : ": ") + state;
         if (state.empty()) return ::testing::AssertionFailure() << target << " is neither the earlier file nor the new one";
-        if (!present && hadOne &&
-            (ReadFileBytes(folder + kSteppedAsideFileName) != EarlierContent(files[i].target) ||
-             ReadFileBytes(folder + kReplacementFileName) != fresh))
+        if (!present && hadOne && (ReadFileBytes(aside) != EarlierContent(files[i].target) || ReadFileBytes(newFile) != fresh))
             return ::testing::AssertionFailure() << target << " is gone and not both whole beside it";
     }
-    for (const auto& [name, folders] : temporary) {
-        if (folders.size() > 1) return ::testing::AssertionFailure() << name << " left in " << ::testing::PrintToString(folders);
-    }
+    if (besideLeft.size() > 1) return ::testing::AssertionFailure() << "names left beside " << ::testing::PrintToString(besideLeft);
     return ::testing::AssertionSuccess();
 }
 
@@ -225,12 +222,17 @@ void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
         } while (!moments.insert(at).second);
         if (kill >= first) planned.push_back({kill, at});
     }
-    // Then the installer stops before every write of the first file's copy,
-    // one an earlier install left (every other one in each half): wherever
-    // its replacement is cut short, the file stays whole.
-    const std::vector<long>& firstCopy = byStage[0][writes.front().status];
-    for (size_t i = first == 1 ? 0 : 1; i < firstCopy.size(); i += 2)
-        planned.push_back({kKills + 1 + static_cast<int>(i), firstCopy[i]});
+    // Then the installer stops before every write of the copy of the third
+    // file, one an earlier install left in the System folder, where others
+    // are missing (every other write in each half): wherever its replacement
+    // is cut short, the file stays whole.
+    const auto third = std::find_if(writes.begin(), writes.end(), [](const Write& write) {
+        return write.status.size() > 2 && write.status.compare(write.status.size() - 2, 2, ",2") == 0;
+    });
+    ASSERT_NE(third, writes.end());
+    const std::vector<long>& thirdCopy = byStage[0][third->status];
+    for (size_t i = first == 1 ? 0 : 1; i < thirdCopy.size(); i += 2)
+        planned.push_back({kKills + 1 + static_cast<int>(i), thirdCopy[i]});
     int hits[3] = {};
     for (const auto& [kill, at] : planned) {
         const Write& write = writes[at - 1];
@@ -260,12 +262,29 @@ void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
         std::fflush(stdout);
         const MachineState cutShort = CaptureMachine();
 
-        const InstallRun again = RunInstaller(medium.path());
+        // Run again without the file the kill cut short (unless it is the
+        // setup file, which marks the medium), the install can only leave it
+        // as the kill did: the file whole in place, or the old one put back.
+        const bool without = copying >= 0 && files[copying].source != files[0].source;
+        const std::string cutShortFile = without ? MachineWindowsDirectory() + files[copying].target : "";
+        const std::string leftWhole =
+            without ? ReadFileBytes(FileExists(cutShortFile) ? cutShortFile : BesideOf(cutShortFile, Beside::kSteppedAside)) : "";
+        TempFolder lacking;
+        MakeMedium(lacking.path());
+        if (without) DeleteFileA((lacking / files[copying].source).c_str());
+        const InstallRun again = RunInstaller(lacking.path());
         ASSERT_TRUE(again.reachedDone && again.ended);
-        EXPECT_TRUE(again.boxes.empty());
-        const MachineChanges left = CompareMachines(installed, CaptureMachine());
+        EXPECT_EQ(again.boxes.size(), without ? 1u : 0u);
+        MachineChanges left = CompareMachines(installed, CaptureMachine());
+        if (without) {
+            EXPECT_EQ(ReadFileBytes(cutShortFile), leftWhole) << "neither put back nor left as it was";
+            left.changedFiles.erase(UpperCase(files[copying].target));
+            left.removedFiles.erase(UpperCase(files[copying].target));
+        }
         EXPECT_TRUE(left.empty()) << "run again, the install ends elsewhere: " << ::testing::PrintToString(left.Describe());
-        EXPECT_TRUE(PlacedLikeTheirSources(medium.path()));
+        if (!without) {
+            EXPECT_TRUE(PlacedLikeTheirSources(lacking.path()));
+        }
 
         // The same cut-short machine, uninstalled with the medium's uninstaller.
         RestoreMachine(cutShort);
@@ -275,7 +294,7 @@ void InterruptedInstallTest::KillThenRunAgainOrUninstall(int first, int last) {
         EXPECT_TRUE(NothingBeyondTheLeftovers(CompareMachines(neighbours, CaptureMachine()), instanceKeys));
         if (HasFailure()) break;
     }
-    std::printf("kills %d to %d (seed %u) and %zu in the first file's copy: %d in the %s, %d in the %s, %d in the %s; "
+    std::printf("kills %d to %d (seed %u) and %zu in the third file's copy: %d in the %s, %d in the %s, %d in the %s; "
                 "%.0f s\n", first, last, kSeed, planned.size() - (last - first + 1),
                 hits[0], kStages[0], hits[1], kStages[1], hits[2], kStages[2],
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());

@@ -7,10 +7,10 @@
 
 namespace {
 
-// The files of uninstall_leftovers.txt, and the uninstaller's own running
-// copy, which Windows will not delete while it runs.
+// The files of uninstall_leftovers.txt, and Windows' record of the restart
+// that removed the uninstaller's own running copy.
 std::set<std::string> LeftoverFiles() {
-    std::set<std::string> files = {"SYSTEM\\UNVARNEL.EXE"};
+    std::set<std::string> files = {"WININIT.BAK"};
     for (const std::string& file : GoldenLeftoverFiles()) files.insert(UpperCase(file));
     return files;
 }

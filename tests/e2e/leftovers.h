@@ -8,8 +8,8 @@
 
 #include "machine_state.h"
 
-// Exactly the leftovers, after a whole install and an uninstall by the
-// installed copy. `instanceKeys`: the boards' instance keys other than
+// Exactly the leftovers, after a whole install, an uninstall by the
+// installed copy and the restart it asks for. `instanceKeys`: the boards' instance keys other than
 // "000800"; `boards`: whether any supported board was registered.
 void ExpectOnlyTheLeftovers(const MachineChanges& changes, const std::set<std::string>& instanceKeys, bool boards);
 

@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "beside_names.h"
 #include "e2e_fixture.h"
 #include "golden.h"
 #include "install_run.h"
@@ -89,15 +91,28 @@ TEST_F(UninstallTest, ChineseSystemsSeeTheBig5TextsAndTheEnglishCaption) {
         EXPECT_TRUE(IsBig5Chinese(text)) << text;
 }
 
-// Install then uninstall with the installed copy of the uninstaller, as Add/Remove Programs would start it.
+// Install, then uninstall with the installed copy of the uninstaller, as
+// Add/Remove Programs would start it, then restart as it asks: its own
+// running copy goes then. `held`, when given, is held open after the first
+// install as Windows holds the running driver: installed again, its new file
+// waits for the restart, and the removal takes that back.
 class RoundTripTest : public UninstallTest {
 protected:
-    MachineChanges InstallThenUninstall() {
+    MachineChanges InstallThenUninstall(const std::string& held = "") {
         const InstallRun install = RunInstaller(medium.path());
         EXPECT_TRUE(install.reachedDone && install.ended);
         EXPECT_TRUE(install.boxes.empty());
+        std::optional<HeldFile> running;
+        if (!held.empty()) {
+            EXPECT_TRUE(running.emplace(windows + held).held());
+            EXPECT_TRUE(RunInstaller(medium.path()).boxes.empty());
+            EXPECT_TRUE(FileExists(BesideOf(windows + held, Beside::kStaged)));
+        }
         const UninstallRun uninstall = RunUninstaller(windows + "System\\UnVarnel.exe");
         EXPECT_TRUE(uninstall.questionAsked && uninstall.ended);
+        EXPECT_TRUE(held.empty() || FileExists(windows + held)) << "deleted under the program holding it";
+        running.reset();
+        EXPECT_TRUE(RestartWindows());
         return CompareMachines(before_, CaptureMachine());
     }
     void Capture() { before_ = CaptureMachine(); }
@@ -109,6 +124,11 @@ private:
 TEST_F(RoundTripTest, WithoutABoard) {
     Capture();
     ExpectOnlyTheLeftovers(InstallThenUninstall(), {}, false);
+}
+
+TEST_F(RoundTripTest, AFileHeldThroughAnUpgradeAndTheRemovalIsGoneAfterTheRestart) {
+    Capture();
+    ExpectOnlyTheLeftovers(InstallThenUninstall("System\\nvdisp.drv"), {}, false);
 }
 
 TEST_F(RoundTripTest, TwoBoardsOfDifferentGroupsOneWithTwoInstances) {

@@ -32,3 +32,24 @@ void Reroute(const char* dll, const char* function, Function replacement, Functi
         }
     }
 }
+
+// Reroutes the import for as long as it lives.
+template <typename Function>
+class ScopedReroute {
+public:
+    ScopedReroute(const char* dll, const char* function, Function replacement, Function& original)
+        : dll_(dll), function_(function), original_(original) {
+        Reroute(dll, function, replacement, original);
+    }
+    ~ScopedReroute() {
+        Function replaced = nullptr;
+        Reroute(dll_, function_, original_, replaced);
+    }
+    ScopedReroute(const ScopedReroute&) = delete;
+    ScopedReroute& operator=(const ScopedReroute&) = delete;
+
+private:
+    const char* dll_;
+    const char* function_;
+    Function& original_;
+};

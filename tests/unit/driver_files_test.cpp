@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "beside_names.h"
 #include "golden.h"
 #include "install_dialog.h"
 #include "install_resources.h"
@@ -145,21 +146,38 @@ TEST_F(DeployDriverFilesTest, TheMediumIsLookedForInTheWorkingFolderThenBesideTh
     EXPECT_EQ(std::string(FindMediumFolder(program.c_str())), ".\\Driver\\Win9X\\") << "the working folder first";
 }
 
-// Killed between the two renames of nvdisp.drv's copy, run again from a
-// medium that now lacks the file: the old one is put back.
-TEST_F(DeployDriverFilesTest, AFileCutShortBetweenItsRenamesIsPutBackByTheNextInstall) {
+// After an earlier install that placed only every other file: nvdisp.drv
+// was cut short between its two renames, and nvdd32.dll's old file could not
+// be put back then. Run again from a medium that lacks both, each old file
+// goes back under its own name, and nothing is left beside them.
+TEST_F(DeployDriverFilesTest, FilesCutShortBetweenTheirRenamesGoBackExactlyAfterAnIncompleteInstall) {
     MakeFolder(windows_ / "INF\\OTHER");
-    for (const GoldenDriverFile& file : kFiles) WriteFileBytes(windows_ / file.target, "earlier");
-    const std::string cutShort = windows_ / "System\\nvdisp.drv";
-    ASSERT_TRUE(MoveFileA(cutShort.c_str(), (windows_ / "System\\~VARNEL.OLD").c_str()));
-    WriteFileBytes(windows_ / "System\\~VARNEL.TMP", "new nvdisp.drv");
+    for (int i = 0; i < kFileCount; i += 2) WriteFileBytes(windows_ / kFiles[i].target, "earlier " + kFiles[i].source);
+    for (const char* file : {"System\\nvdisp.drv", "System\\nvdd32.dll"}) {
+        DeleteFileA((windows_ / file).c_str());
+        WriteFileBytes(BesideOf(windows_ / file, Beside::kSteppedAside), "earlier");
+        WriteFileBytes(BesideOf(windows_ / file, Beside::kNew), "new");
+    }
     PutMediumFiles(medium_.path(), "medium ", "nvdisp.drv");
+    DeleteFileA((medium_ / "nvdd32.dll").c_str());
 
     dialog_.DeployDriverFiles();
 
-    ASSERT_EQ(dialog_.boxes.size(), 1u);
-    EXPECT_EQ(ReadFileBytes(cutShort), "earlier");
-    for (const char* name : {"~VARNEL.TMP", "~VARNEL.OLD"}) EXPECT_FALSE(FileExists(windows_ / "System\\" + name)) << name;
+    ASSERT_EQ(dialog_.boxes.size(), 2u);
+    for (const GoldenDriverFile& file : kFiles) {
+        const bool cutShort = file.source == "nvdisp.drv" || file.source == "nvdd32.dll";
+        EXPECT_EQ(ReadFileBytes(windows_ / file.target), cutShort ? "earlier" : "medium " + file.source) << file.target;
+    }
+    std::vector<std::string> left;
+    for (const char* folder : {"INF\\", "INF\\OTHER\\", "System\\", "Help\\"}) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((windows_ / folder + "~*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do left.push_back(found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_TRUE(left.empty()) << ::testing::PrintToString(left);
 }
 
 TEST_F(DeployDriverFilesTest, MissingSourcesAreReportedInOrderWhileTheBarAdvances) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "beside_names.h"
 #include "golden.h"
 #include "recording_uninstall_dialog.h"
 #include "registry_listing.h"
@@ -253,17 +254,27 @@ protected:
 
 TEST_F(DriverFileRemovalTest, OnlyThePresentFilesAreDeletedAndNothingIsCreated) {
     // No Help folder at all.
-    // And what a copy cut short leaves: the new file, the old one stepped aside.
-    const char* const cutShort[] = {"INF\\~VARNEL.TMP", "System\\~VARNEL.TMP", "System\\~VARNEL.OLD"};
     for (const char* file : {"INF\\Varnel.inf", "System\\nvdisp.drv", "System\\UnVarnel.exe"})
         WriteFileBytes(windows_ / file, "driver");
-    for (const char* file : cutShort) WriteFileBytes(windows_ / file, "driver");
+    // What installs cut short left: new files, old ones stepped aside (a kept
+    // file's among them, its own name free), and a file staged for the
+    // restart, named in WININIT.INI after another program's line.
+    const std::string keptCutShort = windows_ / "System\\nvdesk32.dll", staged = windows_ / "System\\nvdisp.drv";
+    ASSERT_TRUE(MoveFileA(keptCutShort.c_str(), BesideOf(keptCutShort, Beside::kSteppedAside).c_str()));
+    const std::vector<std::string> beside = {
+        BesideOf(windows_ / "INF\\Varnel.inf", Beside::kNew), BesideOf(windows_ / "System\\nvcpl.dll", Beside::kNew),
+        BesideOf(windows_ / "System\\nvcpl.dll", Beside::kSteppedAside),
+        BesideOf(windows_ / "System\\nvfsvm.exe", Beside::kSteppedAside), BesideOf(staged, Beside::kStaged)};
+    for (const std::string& file : beside) WriteFileBytes(file, "driver");
+    const std::string others = "[rename]\r\nC:\\OTHER\\OTHER.DLL=C:\\OTHER\\OTHER.NEW\r\n";
+    WriteFileBytes(windows_ / "WININIT.INI", others + Short(staged) + "=" + Short(beside.back()) + "\r\n");
     ASSERT_TRUE(Prepare(windows_.path()));
 
     dialog_.DeleteDriverFiles();
 
     for (const std::string& file : kRemovedFiles) EXPECT_FALSE(FileExists(windows_ / file)) << file;
-    for (const char* file : cutShort) EXPECT_FALSE(FileExists(windows_ / file)) << file;
+    for (const std::string& file : beside) EXPECT_FALSE(FileExists(file)) << file;
+    EXPECT_EQ(ReadFileBytes(windows_ / "WININIT.INI"), others);
     EXPECT_FALSE(FileExists(windows_ / "Help"));
     ExpectKeptFilesUntouched();
 }
@@ -273,9 +284,10 @@ TEST_F(DriverFileRemovalTest, AFileThatWillNotGoStaysAndEveryOtherInstalledFileG
     for (const std::string& file : kRemovedFiles) WriteFileBytes(windows_ / file, "driver");
     const std::string readOnly = windows_ / "System\\nvcore.vxd";
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    // Held open without sharing: it cannot even be opened for the test.
+    // Held by a program, as Windows 9x holds a loaded driver, which lets it
+    // be deleted under the program all the same (as Wine does with FILE_SHARE_DELETE).
     const std::string inUse = windows_ / "System\\nvdisp.drv";
-    HANDLE held = CreateFileA(inUse.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileA(inUse.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(Prepare(windows_.path()));
 
@@ -284,6 +296,7 @@ TEST_F(DriverFileRemovalTest, AFileThatWillNotGoStaysAndEveryOtherInstalledFileG
     CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(readOnly), "driver");
     EXPECT_EQ(ReadFileBytes(inUse), "driver");
+    EXPECT_EQ(ReadFileBytes(windows_ / "WININIT.INI"), "[rename]\r\nNUL=" + Short(inUse) + "\r\n");
     for (const std::string& file : kRemovedFiles) {
         if (windows_ / file != readOnly && windows_ / file != inUse) {
             EXPECT_FALSE(FileExists(windows_ / file)) << file;

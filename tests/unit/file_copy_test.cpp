@@ -6,11 +6,11 @@
 #include <set>
 #include <string>
 
+#include "beside_names.h"
 #include "golden.h"
 #include "import_reroute.h"
 #include "install_dialog.h"
 #include "recording_install_dialog.h"
-#include "replacement_file.h"
 #include "temp_folder.h"
 
 namespace {
@@ -135,6 +135,8 @@ private:
 
 class CopyDriverFileTest : public ::testing::Test {
 protected:
+    // The temporary folder stands in for the Windows directory too, for WININIT.INI.
+    void SetUp() override { std::strcpy(dialog_.windowsDirectory, folder_.path().c_str()); }
     bool Copy(const std::string& source, const std::string& target, DWORD bufferSize = 1024) {
         EXPECT_LE(source.size(), static_cast<size_t>(DriverFilePath::kCapacity));
         EXPECT_LE(target.size(), static_cast<size_t>(DriverFilePath::kCapacity));
@@ -195,10 +197,19 @@ TEST_F(CopyDriverFileTest, ReadOnlySourceGivesWritableTargetWithItsOtherBits) {
     SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// Wine keeps no creation time apart from the last write's: the file and
-// the creation time of the copy's last SetFileTime are read as it calls.
+// Wine keeps no creation time of its own (it reads back the last write's):
+// the source reports one through FindFirstFileA, and the test reads the
+// file and the creation time of the copy's last SetFileTime as it calls.
+decltype(&FindFirstFileA) realFindFirstFileA = nullptr;
 decltype(&SetFileTime) realSetFileTime = nullptr;
+std::string sourceWithCreation;
 std::pair<std::wstring, ULONGLONG> lastStamp;
+
+HANDLE WINAPI ReportCreation(LPCSTR path, LPWIN32_FIND_DATAA found) {
+    HANDLE search = realFindFirstFileA(path, found);
+    if (search != INVALID_HANDLE_VALUE && sourceWithCreation == path) found->ftCreationTime = Time(1000, 9999999);
+    return search;
+}
 
 BOOL WINAPI RecordSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write) {
     WCHAR name[2 + MAX_PATH] = {};  // FILE_NAME_INFO: the name's length in a DWORD, then the name
@@ -209,7 +220,7 @@ BOOL WINAPI RecordSetFileTime(HANDLE file, const FILETIME* creation, const FILET
     return realSetFileTime(file, creation, access, write);
 }
 
-TEST_F(CopyDriverFileTest, TheThreeTimesAreCarriedToTheSecond) {
+TEST_F(CopyDriverFileTest, TheThreeTimesAreCarriedToTheSecondAndStampedLastUnderTheFilesName) {
     const std::string source = folder_ / "nvdisp.drv";
     const std::string target = folder_ / "installed.drv";
     WriteFileBytes(source, Pattern(3000));
@@ -219,19 +230,21 @@ TEST_F(CopyDriverFileTest, TheThreeTimesAreCarriedToTheSecond) {
     // Over a file whose creation time a file system that tunnels names hands on.
     WriteFileBytes(target, "installed");
     SetTimes(target, {Time(5, 0), Time(6, 0), Time(7, 0)});
+    sourceWithCreation = source;
+    lastStamp = {};
 
-    Reroute("kernel32.dll", "SetFileTime", &RecordSetFileTime, realSetFileTime);
-    const bool copied = Copy(source, target);
-    decltype(&SetFileTime) recording = nullptr;
-    Reroute("kernel32.dll", "SetFileTime", realSetFileTime, recording);
-
+    bool copied = false;
+    {
+        ScopedReroute find("kernel32.dll", "FindFirstFileA", &ReportCreation, realFindFirstFileA);
+        ScopedReroute stamp("kernel32.dll", "SetFileTime", &RecordSetFileTime, realSetFileTime);
+        copied = Copy(source, target);
+    }
     EXPECT_TRUE(copied);
     const FileTimes got = TimesOf(target);
     EXPECT_EQ(Seconds(got.lastWrite), Seconds(wanted.lastWrite));
     EXPECT_EQ(Seconds(got.lastAccess), Seconds(wanted.lastAccess));
-    EXPECT_EQ(Seconds(got.creation), Seconds(wanted.creation));
     EXPECT_EQ(lastStamp.first.substr(lastStamp.first.rfind(L'\\') + 1), L"installed.drv") << "stamped, then renamed";
-    EXPECT_EQ(lastStamp.second, Seconds(wanted.creation));
+    EXPECT_EQ(lastStamp.second, Seconds(Time(1000, 0)));
 }
 
 TEST_F(CopyDriverFileTest, ExistingWritableTargetIsReplaced) {
@@ -245,71 +258,97 @@ TEST_F(CopyDriverFileTest, ExistingWritableTargetIsReplaced) {
     EXPECT_TRUE(dialog_.boxes.empty());
 }
 
-TEST_F(CopyDriverFileTest, TargetInUseOrReadOnlyIsLeftAloneAndNamed) {
+// Held by another program, as Windows holds the running driver, the target
+// is replaced at the restart: the new file waits whole and stamped, named
+// once in WININIT.INI however often it is installed, and a copy made once
+// the target is free takes that back. Read-only, the target is the user's.
+TEST_F(CopyDriverFileTest, AHeldTargetWaitsForTheRestartAndAReadOnlyOneIsNamed) {
     const std::string source = folder_ / "nvdd32.dll";
     const std::string target = folder_ / "busy.dll";
+    const std::string staged = BesideOf(target, Beside::kStaged), wininit = folder_ / "WININIT.INI";
     WriteFileBytes(source, "new");
+    SetTimes(source, {Time(100, 0), Time(200, 0), Time(300, 0)});
     WriteFileBytes(target, "in use");
     HANDLE holder = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    // Nothing can be staged while WININIT.INI cannot be read.
+    HANDLE ini = CreateFileA(wininit.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     EXPECT_FALSE(Copy(source, target));
+    ExpectOneBox(WriteFailureText(target), "File Write ERROR !");
+    EXPECT_FALSE(FileExists(staged));
+    CloseHandle(ini);
+    DeleteFileA(wininit.c_str());
+    dialog_.boxes.clear();
+
+    EXPECT_TRUE(Copy(source, target));
+    EXPECT_TRUE(Copy(source, target));
     CloseHandle(holder);
+    EXPECT_TRUE(dialog_.boxes.empty());
+    EXPECT_EQ(ReadFileBytes(target), "in use");
+    EXPECT_EQ(ReadFileBytes(staged), "new");
+    EXPECT_EQ(Seconds(TimesOf(staged).lastWrite), Seconds(Time(300, 0)));
+    EXPECT_EQ(ReadFileBytes(wininit), "[rename]\r\n" + Short(target) + "=" + Short(staged) + "\r\n");
+
+    EXPECT_TRUE(Copy(source, target));
+    EXPECT_EQ(ReadFileBytes(target), "new");
+    EXPECT_FALSE(FileExists(staged));
+    EXPECT_EQ(ReadFileBytes(wininit), "[rename]\r\n");
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(Copy(source, target));
-
-    ASSERT_EQ(dialog_.boxes.size(), 2u);
-    for (const auto& box : dialog_.boxes) {
-        EXPECT_EQ(box.text, WriteFailureText(target));
-        EXPECT_EQ(box.caption, "File Write ERROR !");
-    }
-    EXPECT_EQ(ReadFileBytes(target), "in use");
-    EXPECT_EQ(Listing(folder_.path()), (std::set<std::string>{"nvdd32.dll", "busy.dll"}));
+    ExpectOneBox(WriteFailureText(target), "File Write ERROR !");
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    // The source was let go on the way out.
-    HANDLE source_again = CreateFileA(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(source_again, INVALID_HANDLE_VALUE);
-    CloseHandle(source_again);
 }
 
-// The rename into place refused, as by a program that took the name just freed.
+// The rename into place refused, as by a program that took the name just
+// freed, and the first `refusals` renames onto the target with it.
 decltype(&MoveFileA) realMoveFileA = nullptr;
 std::string refusedTarget;
-int renamesOntoTarget = 0;
+int refusals = 0, renamesOntoTarget = 0;
 
-BOOL WINAPI RefuseTheFirstRenameOntoTheTarget(LPCSTR from, LPCSTR to) {
-    if (refusedTarget == to && renamesOntoTarget++ == 0) {
+BOOL WINAPI RefuseRenamesOntoTheTarget(LPCSTR from, LPCSTR to) {
+    if (refusedTarget == to && renamesOntoTarget++ < refusals) {
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
     return realMoveFileA(from, to);
 }
 
-TEST_F(CopyDriverFileTest, ARefusedRenameIntoPlacePutsTheOldFileBackAndNamesIt) {
+// The old file goes back; when that is refused too, both stay whole under
+// their own names for the next install to settle.
+TEST_F(CopyDriverFileTest, ARefusedRenameIntoPlacePutsTheOldFileBackOrKeepsBothAndNamesIt) {
     const std::string source = folder_ / "nvmini2.vxd";
     const std::string target = folder_ / "installed.vxd";
     WriteFileBytes(source, "new");
     WriteFileBytes(target, "old");
-    refusedTarget = target;
-    Reroute("kernel32.dll", "MoveFileA", &RefuseTheFirstRenameOntoTheTarget, realMoveFileA);
-    const bool copied = Copy(source, target);
-    decltype(&MoveFileA) refusing = nullptr;
-    Reroute("kernel32.dll", "MoveFileA", realMoveFileA, refusing);
-
-    ASSERT_EQ(renamesOntoTarget, 2) << "the old file was not put back";
-    EXPECT_FALSE(copied);
-    ExpectOneBox(WriteFailureText(target), "File Write ERROR !");
-    EXPECT_EQ(ReadFileBytes(target), "old");
-    EXPECT_EQ(Listing(folder_.path()), (std::set<std::string>{"nvmini2.vxd", "installed.vxd"}));
+    for (int refused : {1, 2}) {
+        SCOPED_TRACE(refused);
+        refusedTarget = target;
+        refusals = refused;
+        renamesOntoTarget = 0;
+        dialog_.boxes.clear();
+        bool copied = true;
+        {
+            ScopedReroute refusing("kernel32.dll", "MoveFileA", &RefuseRenamesOntoTheTarget, realMoveFileA);
+            copied = Copy(source, target);
+        }
+        ASSERT_EQ(renamesOntoTarget, 2) << "the old file was not put back";
+        EXPECT_FALSE(copied);
+        ExpectOneBox(WriteFailureText(target), "File Write ERROR !");
+    }
+    EXPECT_EQ(Listing(folder_.path()), (std::set<std::string>{"nvmini2.vxd", "~INSTALL.NEW", "~INSTALL.OLD"}));
+    EXPECT_EQ(ReadFileBytes(BesideOf(target, Beside::kNew)), "new");
+    EXPECT_EQ(ReadFileBytes(BesideOf(target, Beside::kSteppedAside)), "old");
 }
 
 // A text with inserts (Windows' ERROR_WRONG_DISK, Wine's ERROR_BAD_EXE_FORMAT)
 // and a code with no text are shown all the same.
 TEST_F(CopyDriverFileTest, EveryFailureIsShownInTheSystemsWordsOrByItsNumber) {
+    const std::string wineWords = "Bad EXE format for %1.\r\n";
     const DWORD noText = 0x2000ABCD;  // the customer bit: no system has words for it
-    ASSERT_NE(SystemText(ERROR_BAD_EXE_FORMAT).find("%1"), std::string::npos);
+    ASSERT_EQ(SystemText(ERROR_BAD_EXE_FORMAT), wineWords) << "the premise: Wine's words for the code";
     ASSERT_EQ(SystemText(noText), "");
     dialog_.ReportSystemError(ERROR_BAD_EXE_FORMAT);
-    ExpectOneBox(SystemText(ERROR_BAD_EXE_FORMAT), "");
+    ExpectOneBox(wineWords, "");
     dialog_.boxes.clear();
     dialog_.ReportSystemError(noText);
     ExpectOneBox("Error 536914893.", "");
@@ -368,11 +407,12 @@ TEST_F(CopyDriverFileTest, AFailureHalfWayLeavesTheOldTargetWhole) {
             WriteFileBytes(source, halfWay.sourceAttributes ? "" : Pattern(3000));
             ASSERT_TRUE(SetFileAttributesA(source.c_str(), halfWay.sourceAttributes | FILE_ATTRIBUTE_NORMAL));
         }
-        ASSERT_TRUE(!halfWay.replacementLink || folder.Link(kReplacementFileName, halfWay.replacementLink));
+        const std::string newFile = BesideOf(target, Beside::kNew).substr(folder.path().size());
+        ASSERT_TRUE(!halfWay.replacementLink || folder.Link(newFile, halfWay.replacementLink));
         // The error the copy will meet, as a plain call meets it.
         DWORD error = halfWay.source != nullptr ? ERROR_HANDLE_EOF : ERROR_DISK_FULL;
         if (halfWay.sourceAttributes) {
-            ASSERT_FALSE(SetFileAttributesA((folder / kReplacementFileName).c_str(), halfWay.sourceAttributes));
+            ASSERT_FALSE(SetFileAttributesA((folder / newFile).c_str(), halfWay.sourceAttributes));
             error = GetLastError();
         }
         const std::set<std::string> before = Listing(folder.path());

@@ -156,3 +156,23 @@ std::string MessageBoxButtons(HWND box) {
     }
     return names;
 }
+
+HeldFile::HeldFile(const std::string& path)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+HeldFile::~HeldFile() {
+    if (held()) CloseHandle(handle_);
+}
+
+bool RestartWindows() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    char commandLine[] = "wineboot.exe -r";
+    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    const bool ended = WaitForSingleObject(process.hProcess, Scaled(60000)) == WAIT_OBJECT_0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ended;
+}

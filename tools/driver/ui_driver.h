@@ -55,3 +55,22 @@ void ClickItem(HWND dialog, int id);
 std::string MessageBoxText(HWND box);
 // The ids of the visible buttons of a message box (IDOK, IDCANCEL, ...).
 std::string MessageBoxButtons(HWND box);
+
+// Holds a file open without sharing while it lives, as Windows holds the
+// running display driver or a running program's own file.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path);
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+// Restarts Windows as far as files go: Wine's wineboot -r carries out
+// WININIT.INI as Windows 9x does at its start. False when it did not end.
+bool RestartWindows();
