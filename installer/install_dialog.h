@@ -18,8 +18,9 @@ public:
 
     // Copies one file through a buffer of `bufferSize` bytes and gives the
     // copy the source's times and attributes; an existing target is replaced
-    // only by a whole copy. Every failure is reported in a message box owned
-    // by the dialog. True when the file was copied.
+    // only by a whole copy, at the restart when another program holds it.
+    // Every failure is reported in a message box owned by the dialog. True
+    // when the file was copied or waits for the restart.
     bool CopyDriverFile(const DriverFilePath& sourcePath, const DriverFilePath& targetPath, DWORD bufferSize);
     // Shows the system's text for a failed read, write or stamp, or the
     // code's number where the system has none: no failure goes unreported.

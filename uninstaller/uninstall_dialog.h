@@ -12,7 +12,8 @@ public:
     // `adapters` is the program's detection table, filled when the dialog opens.
     explicit UninstallDialog(AdapterTable& adapters);
 
-    // Deletes the installed driver files that are present.
+    // Deletes the installed driver files that are present, at the restart
+    // those another program holds open, and what an install left for it.
     void DeleteDriverFiles();
     // Deletes every detected board's class and instance keys and the
     // product's machine-wide entries, and resets the display settings.

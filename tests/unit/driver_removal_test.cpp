@@ -279,7 +279,7 @@ TEST_F(DriverFileRemovalTest, OnlyThePresentFilesAreDeletedAndNothingIsCreated) 
     ExpectKeptFilesUntouched();
 }
 
-TEST_F(DriverFileRemovalTest, AFileThatWillNotGoStaysAndEveryOtherInstalledFileGoes) {
+TEST_F(DriverFileRemovalTest, AReadOnlyFileStaysAFileInUseGoesAtTheRestartAndEveryOtherGoesNow) {
     MakeFolder(windows_ / "Help");
     for (const std::string& file : kRemovedFiles) WriteFileBytes(windows_ / file, "driver");
     const std::string readOnly = windows_ / "System\\nvcore.vxd";
