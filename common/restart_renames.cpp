@@ -28,11 +28,15 @@ char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// File names are told apart without regard to case; only ASCII letters are
-// folded, so that no byte of a double-byte character is taken for one.
+// File names are told apart without regard to case. Only single-byte ASCII
+// letters are folded: the second byte of a double-byte character (Big5's
+// among them) may look like one.
 bool SameText(Span span, const char* text) {
+    bool trailByte = false;
     for (; span.begin < span.end; ++span.begin, ++text) {
-        if (*text == '\0' || Lower(*span.begin) != Lower(*text)) return false;
+        if (*text == '\0') return false;
+        if (trailByte ? *span.begin != *text : Lower(*span.begin) != Lower(*text)) return false;
+        trailByte = !trailByte && IsDBCSLeadByte(static_cast<BYTE>(*span.begin));
     }
     return *text == '\0';
 }
