@@ -17,6 +17,10 @@ pc=$root/build/pc/$(basename "$1")
 log=$pc/console.log
 mkdir -p "$pc"
 fail() { echo "Emulated PC: $* (its console log: $log)" >&2; exit 1; }
+# One run at a time in a PC's folder; a second is refused and ends nothing.
+# What runs on in the background is given no part in the lock (9>&-).
+exec 9>>"$pc/lock"
+flock -n 9 || fail "$pc is in use by another run; wait for it to end"
 kernel=$(ls /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1)
 [ -n "$kernel" ] || fail "no kernel in /boot (tools/install-dependencies.sh installs linux-image-amd64)"
 version=${kernel#/boot/vmlinuz-}
@@ -53,8 +57,10 @@ job=$pc/job
   printf '\necho $? >%q\n' "$pc/status"
 } >"$job"
 
-# A PC left by a run that was cut short ends first.
-if [ -s "$pc/qemu.pid" ] && [ "$(readlink "/proc/$(cat "$pc/qemu.pid")/exe" 2>/dev/null)" = "$(command -v qemu-system-x86_64)" ]; then
+# A PC left by a run that was cut short ends first, if it is one: its command
+# line names this console log. A number now another process's is left alone.
+console=file:$log
+if [ -s "$pc/qemu.pid" ] && tr '\0' '\n' 2>/dev/null <"/proc/$(cat "$pc/qemu.pid")/cmdline" | grep -qxF -- "$console"; then
   kill -9 "$(cat "$pc/qemu.pid")" 2>/dev/null || true
 fi
 rm -f "$pc/booted" "$pc/status" "$pc/qemu.pid"
@@ -68,14 +74,14 @@ start=$(now)
 # TSC as the clock, or every clock read is an emulated HPET access.
 setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config -no-reboot \
   -accel tcg,thread=multi -cpu qemu64 -smp "$(nproc)" -m 4096 -display none \
-  -kernel "$kernel" -initrd "$initrd" -serial "file:$log" -pidfile "$pc/qemu.pid" \
+  -kernel "$kernel" -initrd "$initrd" -serial "$console" -pidfile "$pc/qemu.pid" \
   -virtfs local,path=/,mount_tag=root,security_model=passthrough,multidevs=remap \
   -virtfs local,path="$root",mount_tag=tree,security_model=passthrough,multidevs=remap \
-  -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_tree=$root varnel_job=$job" </dev/null >>"$log" 2>&1 &
+  -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_tree=$root varnel_job=$job" </dev/null >>"$log" 2>&1 9>&- &
 qemu=$!
 disown $qemu  # its end by a kill is no news
 # Shown without the kernel's own lines, which the log keeps.
-tail -n +1 -s 0.2 -f --pid=$qemu "$log" | grep --line-buffered -v '^\[ *[0-9]*\.[0-9]*\] ' &
+{ tail -n +1 -s 0.2 -f --pid=$qemu "$log" | grep --line-buffered -v '^\[ *[0-9]*\.[0-9]*\] '; } 9>&- &
 shown=$!
 trap 'kill -9 $qemu 2>/dev/null || true; sleep 0.3; kill $shown 2>/dev/null || true' EXIT
 trap 'exit 130' INT
