@@ -8,6 +8,7 @@
 # messages) and kept in build/pc/NAME/console.log; the command's exit status is this script's.
 #   tools/emulated-pc.sh COMMAND [ARG...]
 # VARNEL_PC_TIMEOUT: seconds the command may take (default 3600).
+# For its own checks: VARNEL_PC_BOOT, the kernels' folder (/boot).
 set -euo pipefail
 { # read whole before it runs: the script may be edited meanwhile
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,15 +16,28 @@ script=$root/tools/emulated-pc.sh
 [ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARG...]" >&2; exit 2; }
 pc=$root/build/pc/$(basename "$1")
 log=$pc/console.log
+qemu=
+fail() { echo "Emulated PC: $*${qemu:+ (its console log: $log)}" >&2; exit 1; }
 mkdir -p "$pc"
-fail() { echo "Emulated PC: $* (its console log: $log)" >&2; exit 1; }
 # One run at a time in a PC's folder; a second is refused and ends nothing.
 # What runs on in the background is given no part in the lock (9>&-).
 exec 9>>"$pc/lock"
 flock -n 9 || fail "$pc is in use by another run; wait for it to end"
-kernel=$(ls /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1)
-[ -n "$kernel" ] || fail "no kernel in /boot (tools/install-dependencies.sh installs linux-image-amd64)"
-version=${kernel#/boot/vmlinuz-}
+
+# The newest kernel that runs 32-bit code: Debian's do, a host's own may not.
+boot=${VARNEL_PC_BOOT:-/boot} kernel=
+for config in $(printf '%s\n' "$boot"/config-* | sort -V); do
+  if grep -qsx CONFIG_IA32_EMULATION=y "$config" && [ -f "$boot/vmlinuz-${config##*/config-}" ]; then
+    kernel=$boot/vmlinuz-${config##*/config-}
+  fi
+done
+[ -n "$kernel" ] || fail "no kernel in $boot whose config has CONFIG_IA32_EMULATION=y" \
+  "(Debian's linux-image-amd64 has it)"
+version=${kernel##*/vmlinuz-}
+# Memory for the lanes, one a CPU, within what this machine has free.
+cpus=$(nproc)
+memory=$(awk -v want=$((1024 + 1536 * cpus)) \
+  '$1 == "MemAvailable:" { free = int($2 / 1024 * 3 / 4); print (want < free ? want : free) }' /proc/meminfo)
 
 # The initramfs: busybox, the kernel's modules for virtio and 9p, and the
 # init below. Made again when this script or the kernel is newer.
@@ -69,11 +83,12 @@ now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 over() { awk -v t="$(since "$start")" -v l="$1" 'BEGIN { exit !(t > l) }'; }
 start=$(now)
+echo "Emulated PC: booting $kernel, $cpus CPUs, $memory MiB" >&2
 # A PC dies with this script, however it ends (setpriv: even on SIGKILL).
 # qemu64, not max: with max's SMAP, qemu 7.2 faults Wine's 32-bit iret. The
 # TSC as the clock, or every clock read is an emulated HPET access.
 setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config -no-reboot \
-  -accel tcg,thread=multi -cpu qemu64 -smp "$(nproc)" -m 4096 -display none \
+  -accel tcg,thread=multi -cpu qemu64 -smp "$cpus" -m "$memory" -display none \
   -kernel "$kernel" -initrd "$initrd" -serial "$console" -pidfile "$pc/qemu.pid" \
   -virtfs local,path=/,mount_tag=root,security_model=passthrough,multidevs=remap \
   -virtfs local,path="$root",mount_tag=tree,security_model=passthrough,multidevs=remap \
