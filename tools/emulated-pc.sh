@@ -7,7 +7,9 @@
 # Its output is the PC's console, shown as it comes (less the kernel's
 # messages) and kept in build/pc/NAME/console.log; the command's exit status is this script's.
 #   tools/emulated-pc.sh COMMAND [ARG...]
-# VARNEL_PC_TIMEOUT: seconds the command may take (default 3600).
+# VARNEL_PC_TIMEOUT: seconds the command may take once the PC has booted
+# (default 3600); CTest is told to stop its tests by then and report them.
+# VARNEL_PC_BOOT_TIMEOUT: seconds the boot may take (default 300).
 # For its own checks: VARNEL_PC_BOOT, the kernels' folder (/boot).
 set -euo pipefail
 { # read whole before it runs: the script may be edited meanwhile
@@ -62,18 +64,20 @@ fi
 # The job: this environment, with no display of the host's (the PC makes
 # its own) and a mark that it runs in the PC, then the command.
 job=$pc/job
+limit=${VARNEL_PC_TIMEOUT:-3600} boot_limit=${VARNEL_PC_BOOT_TIMEOUT:-300}
 {
   export -p
   echo "unset DISPLAY XAUTHORITY; export VARNEL_IN_PC=1 VARNEL_TIME_SCALE=10"
   printf 'date +%%s.%%N >%q\n' "$pc/booted"
   printf '{ cd %q || cd %q; } && ' "$PWD" "$root"
   printf '%q ' "$@"
+  [ "${1##*/}" != ctest ] || printf -- '--stop-time "$(date -d @$(($(date +%%s) + %d)) +%%T)"' "$limit"
   printf '\necho $? >%q\n' "$pc/status"
 } >"$job"
 
 # A PC left by a run that was cut short ends first, if it is one: its command
 # line names this console log. A number now another process's is left alone.
-console=file:$log
+console=file,id=console,path=$log,append=on
 if [ -s "$pc/qemu.pid" ] && tr '\0' '\n' 2>/dev/null <"/proc/$(cat "$pc/qemu.pid")/cmdline" | grep -qxF -- "$console"; then
   kill -9 "$(cat "$pc/qemu.pid")" 2>/dev/null || true
 fi
@@ -81,15 +85,16 @@ rm -f "$pc/booted" "$pc/status" "$pc/qemu.pid"
 : >"$log"
 now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
-over() { awk -v t="$(since "$start")" -v l="$1" 'BEGIN { exit !(t > l) }'; }
+over() { awk -v t="$(since "$1")" -v l="$2" 'BEGIN { exit !(t > l) }'; }
 start=$(now)
 echo "Emulated PC: booting $kernel, $cpus CPUs, $memory MiB" >&2
 # A PC dies with this script, however it ends (setpriv: even on SIGKILL).
 # qemu64, not max: with max's SMAP, qemu 7.2 faults Wine's 32-bit iret. The
-# TSC as the clock, or every clock read is an emulated HPET access.
+# TSC as the clock, or every clock read is an emulated HPET access. The log
+# is appended to, so that qemu's own messages stay in it.
 setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config -no-reboot \
   -accel tcg,thread=multi -cpu qemu64 -smp "$cpus" -m "$memory" -display none \
-  -kernel "$kernel" -initrd "$initrd" -serial "$console" -pidfile "$pc/qemu.pid" \
+  -kernel "$kernel" -initrd "$initrd" -chardev "$console" -serial chardev:console -pidfile "$pc/qemu.pid" \
   -virtfs local,path=/,mount_tag=root,security_model=passthrough,multidevs=remap \
   -virtfs local,path="$root",mount_tag=tree,security_model=passthrough,multidevs=remap \
   -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_tree=$root varnel_job=$job" </dev/null >>"$log" 2>&1 9>&- &
@@ -101,17 +106,21 @@ shown=$!
 trap 'kill -9 $qemu 2>/dev/null || true; sleep 0.3; kill $shown 2>/dev/null || true' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
-# Whoever started this ending (a test run cut short) ends the PC too.
+# Whoever started this ending (a test run cut short) ends the PC too. The
+# command has a minute past its limit (less for a short one) to end.
 parent=$PPID
-limit=${VARNEL_PC_TIMEOUT:-3600}
+grace=$((limit < 60 ? limit : 60))
 booted=
 while kill -0 $qemu 2>/dev/null; do
   if [ -z "$booted" ] && [ -f "$pc/booted" ]; then
     booted=$(now)
     echo "Emulated PC: booted in $(since "$start") s" >&2
   fi
-  if [ -z "$booted" ] && over 300; then fail "did not boot within 300 s"; fi
-  if over "$limit"; then fail "the command did not end within $limit s (VARNEL_PC_TIMEOUT)"; fi
+  if [ -z "$booted" ]; then
+    ! over "$start" "$boot_limit" || fail "did not boot within $boot_limit s (VARNEL_PC_BOOT_TIMEOUT)"
+  elif over "$booted" $((limit + grace)); then
+    fail "the command did not end within $limit s of the boot (VARNEL_PC_TIMEOUT)"
+  fi
   kill -0 "$parent" 2>/dev/null || fail "ended: what started it has gone"
   sleep 0.5
 done
