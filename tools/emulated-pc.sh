@@ -2,8 +2,9 @@
 # Runs a command inside an emulated PC, for machines whose kernel runs no
 # 32-bit code (and so no 32-bit Wine): qemu-system-x86_64 under software
 # emulation boots Debian's own kernel (its IA-32 emulation is on) with a small
-# busybox initramfs, which mounts this machine's root over virtfs and runs
-# the command there, in the same folder and environment, on the same paths.
+# busybox initramfs, which mounts this machine's root over virtfs, read-only,
+# and the project's tree and the caller's TMPDIR writable, and runs the
+# command there, in the same folder and environment, on the same paths.
 # Its output is the PC's console, shown as it comes (less the kernel's
 # messages) and kept in build/pc/NAME/console.log; the command's exit status is this script's.
 #   tools/emulated-pc.sh COMMAND [ARG...]
@@ -36,6 +37,11 @@ done
 [ -n "$kernel" ] || fail "no kernel in $boot whose config has CONFIG_IA32_EMULATION=y" \
   "(Debian's linux-image-amd64 has it)"
 version=${kernel##*/vmlinuz-}
+# The caller's TMPDIR, unless the PC has it anyway (its own /tmp, the tree),
+# is shared at its path.
+tmpdir=${TMPDIR:-}
+case ${tmpdir%/} in ""|/tmp|"$root"|"$root"/*) tmpdir= ;; esac
+[ -z "$tmpdir" ] || [ -d "$tmpdir" ] || fail "TMPDIR=$tmpdir is no folder"
 # Memory for the lanes, one a CPU, within what this machine has free.
 cpus=$(nproc)
 memory=$(awk -v want=$((1024 + 1536 * cpus)) \
@@ -62,14 +68,14 @@ if [ ! "$initrd" -nt "$script" ] || [ ! "$initrd" -nt "$kernel" ]; then
 fi
 
 # The job: this environment, with no display of the host's (the PC makes
-# its own) and a mark that it runs in the PC, then the command.
+# its own) and a mark that it runs in the PC, then the command in this folder.
 job=$pc/job
 limit=${VARNEL_PC_TIMEOUT:-3600} boot_limit=${VARNEL_PC_BOOT_TIMEOUT:-300}
 {
   export -p
   echo "unset DISPLAY XAUTHORITY; export VARNEL_IN_PC=1 VARNEL_TIME_SCALE=10"
   printf 'date +%%s.%%N >%q\n' "$pc/booted"
-  printf '{ cd %q || cd %q; } && ' "$PWD" "$root"
+  printf 'cd %q && ' "$PWD"
   printf '%q ' "$@"
   [ "${1##*/}" != ctest ] || printf -- '--stop-time "$(date -d @$(($(date +%%s) + %d)) +%%T)"' "$limit"
   printf '\necho $? >%q\n' "$pc/status"
@@ -92,12 +98,15 @@ echo "Emulated PC: booting $kernel, $cpus CPUs, $memory MiB" >&2
 # qemu64, not max: with max's SMAP, qemu 7.2 faults Wine's 32-bit iret. The
 # TSC as the clock, or every clock read is an emulated HPET access. The log
 # is appended to, so that qemu's own messages stay in it.
+share=security_model=passthrough,multidevs=remap
 setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config -no-reboot \
   -accel tcg,thread=multi -cpu qemu64 -smp "$cpus" -m "$memory" -display none \
   -kernel "$kernel" -initrd "$initrd" -chardev "$console" -serial chardev:console -pidfile "$pc/qemu.pid" \
-  -virtfs local,path=/,mount_tag=root,security_model=passthrough,multidevs=remap \
-  -virtfs local,path="$root",mount_tag=tree,security_model=passthrough,multidevs=remap \
-  -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_tree=$root varnel_job=$job" </dev/null >>"$log" 2>&1 9>&- &
+  -virtfs local,path=/,mount_tag=root,$share,readonly=on \
+  -virtfs local,path="$root",mount_tag=tree,$share \
+  ${tmpdir:+-virtfs "local,path=$tmpdir,mount_tag=tmpdir,$share"} \
+  -append "console=ttyS0 quiet panic=-1 tsc=reliable clocksource=tsc varnel_tree=$root varnel_tmpdir=$tmpdir varnel_job=$job" \
+  </dev/null >>"$log" 2>&1 9>&- &
 qemu=$!
 disown $qemu  # its end by a kill is no news
 # Shown without the kernel's own lines, which the log keeps.
@@ -131,8 +140,9 @@ echo "Emulated PC: the command ran $(since "$booted") s, exit status $(cat "$pc/
 exit "$(cat "$pc/status")"
 }
 
-# The PC's init. The root comes over 9p, and the project's tree too, at its
-# own path (beneath the PC's tmpfs /tmp when it is under /tmp). Written data
+# The PC's init. The root comes over 9p, and the caller's TMPDIR and the
+# project's tree too, each at its own path (beneath the PC's tmpfs /tmp when
+# it is under /tmp; the tree last, as it may be inside the TMPDIR). Written data
 # goes out within 0.1 s, so that a PC killed half-way loses about what a
 # killed process would. The job's machine gets fresh /proc, /sys, /dev and
 # tmpfs where programs keep sockets and scratch.
@@ -144,10 +154,11 @@ exec </dev/console >/dev/console 2>&1
 stty -onlcr  # lines as the command wrote them
 mount -t proc proc /proc
 for module in /modules/*.ko; do insmod "$module"; done
-mount -t 9p -o trans=virtio,version=9p2000.L,cache=loose,msize=512000 root /root || poweroff -f
+share() { mkdir -p "/root$2" && mount -t 9p -o trans=virtio,version=9p2000.L,cache=loose,msize=512000 "$1" "/root$2"; }
+share root / || poweroff -f
 for dir in tmp run; do mount -t tmpfs "$dir" "/root/$dir"; done
-mkdir -p "/root$varnel_tree"
-mount -t 9p -o trans=virtio,version=9p2000.L,cache=loose,msize=512000 tree "/root$varnel_tree" || poweroff -f
+[ -z "$varnel_tmpdir" ] || share tmpdir "$varnel_tmpdir" || poweroff -f
+share tree "$varnel_tree" || poweroff -f
 echo 10 >/proc/sys/vm/dirty_expire_centisecs
 echo 10 >/proc/sys/vm/dirty_writeback_centisecs
 mount -t proc proc /root/proc
