@@ -11,13 +11,14 @@
 # VARNEL_PC_TIMEOUT: seconds the command may take once the PC has booted
 # (default 3600); CTest is told to stop its tests by then and report them.
 # VARNEL_PC_BOOT_TIMEOUT: seconds the boot may take (default 300).
-# For its own checks: VARNEL_PC_BOOT, the kernels' folder (/boot).
+# For its own checks: VARNEL_PC_BOOT, the kernels' folder (/boot), and
+# VARNEL_PC_DIR, the PC's folder (build/pc/NAME).
 set -euo pipefail
 { # read whole before it runs: the script may be edited meanwhile
 root=$(cd "$(dirname "$0")/.." && pwd)
 script=$root/tools/emulated-pc.sh
 [ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARG...]" >&2; exit 2; }
-pc=$root/build/pc/$(basename "$1")
+pc=${VARNEL_PC_DIR:-$root/build/pc/$(basename "$1")}
 log=$pc/console.log
 qemu=
 fail() { echo "Emulated PC: $*${qemu:+ (its console log: $log)}" >&2; exit 1; }
@@ -49,9 +50,9 @@ memory=$(awk -v want=$((1024 + 1536 * cpus)) \
 
 # The initramfs: busybox, the kernel's modules for virtio and 9p, and the
 # init below. Made again when this script or the kernel is newer.
-initrd=$root/build/pc/initramfs-$version.cpio.gz
+initrd=$(dirname "$pc")/initramfs-$version.cpio.gz
 if [ ! "$initrd" -nt "$script" ] || [ ! "$initrd" -nt "$kernel" ]; then
-  tree=$root/build/pc/initramfs
+  tree=$(dirname "$pc")/initramfs
   rm -rf "$tree"
   mkdir -p "$tree/bin" "$tree/modules" "$tree/dev" "$tree/proc" "$tree/sys" "$tree/root"
   cp /bin/busybox "$tree/bin/"
