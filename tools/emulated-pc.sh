@@ -26,7 +26,8 @@ mkdir -p "$pc"
 # One run at a time in a PC's folder; a second is refused and ends nothing.
 # What runs on in the background is given no part in the lock (9>&-).
 exec 9>>"$pc/lock"
-flock -n 9 || fail "$pc is in use by another run; wait for it to end"
+flock -n 9 || fail "$pc is in use by another run (process $(cat "$pc/lock")); wait for it to end"
+echo $$ >"$pc/lock"
 
 # The newest kernel that runs 32-bit code: Debian's do, a host's own may not.
 boot=${VARNEL_PC_BOOT:-/boot} kernel=

@@ -21,11 +21,11 @@ check() {  # check DESCRIPTION CONDITION
   if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
 }
 run() {  # run OUTPUT MODE COMMAND...: the PC with the stand-in in MODE
-  FAKE_QEMU=$2 "$root/tools/emulated-pc.sh" "${@:3}" >"$work/$1" 2>&1
+  { FAKE_QEMU=$2 "$root/tools/emulated-pc.sh" "${@:3}"; } >"$work/$1" 2>&1
 }
 said() { grep -qF -- "$2" "$work/$1"; }
 ended_by_pc() {  # ended_by_pc PID: the PC killed it (else it is ended now)
-  kill "$1" 2>/dev/null; { wait "$1"; } 2>/dev/null; [ $? = 137 ]
+  kill "$1" 2>/dev/null; wait "$1"; [ $? = 137 ]
 }
 
 VARNEL_PC_BOOT=$work/empty run no-kernel.out run true
@@ -53,6 +53,7 @@ printf 'add_test(quick true)\nadd_test(slow sleep 30)\n' >"$work/project/CTestTe
 check "CTest past its limit stops and reports what finished" \
   '[ $? != 0 ] && said ctest.out "Test #1: quick ...." && said ctest.out "slow (Timeout)"'
 
+rm -f "$pc/booted"
 VARNEL_PC_TIMEOUT=2 run hang.out hang true & first=$!
 for _ in $(seq 50); do [ -f "$pc/booted" ] && break; sleep 0.1; done
 run second.out run true
