@@ -37,9 +37,16 @@ for program in InstVarnel UnVarnel; do
 done
 check "the CD images the same byte for byte" cmp "$one.iso" "$two.iso"
 
-# SOURCE_DATE_EPOCH, given when the build is configured, is the stamp.
-(SOURCE_DATE_EPOCH=946684800 cmake "$two" && cmake --build "$two") >>"$two.log" 2>&1
-check "SOURCE_DATE_EPOCH honoured" [ "$(stamp "$two/bin/UnVarnel.exe")" = 946684800 ]
+# SOURCE_DATE_EPOCH, given when the build is configured, is the stamp, and
+# stays it through the build's own re-configure without it; another is refused.
+if ! (SOURCE_DATE_EPOCH=946684800 cmake -U VARNEL_SOURCE_DATE_EPOCH "$two" && cmake --build "$two" &&
+      touch "$two/CMakeCache.txt" && env -u SOURCE_DATE_EPOCH cmake --build "$two") >>"$two.log" 2>&1; then
+  tail -n 20 "$two.log"
+  echo "the rebuild in $two with SOURCE_DATE_EPOCH failed"
+  exit 1
+fi
+check "SOURCE_DATE_EPOCH honoured and kept" [ "$(stamp "$two/bin/UnVarnel.exe")" = 946684800 ]
+check "another SOURCE_DATE_EPOCH refused" bash -c "! SOURCE_DATE_EPOCH=1 cmake '$two' >/dev/null 2>&1"
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all checks passed"
