@@ -18,6 +18,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 script=$root/tools/emulated-pc.sh
 [ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARG...]" >&2; exit 2; }
+# Everything in the PC takes ten times as long or more: the UI driver's waits
+# grow by this factor, and tools/test.sh gives it to the tests' own timeouts.
+time_scale=10
+[ "$1" != --time-scale ] || { echo $time_scale; exit 0; }
 pc=${VARNEL_PC_DIR:-$root/build/pc/$(basename "$1")}
 log=$pc/console.log
 qemu=
@@ -75,7 +79,7 @@ job=$pc/job
 limit=${VARNEL_PC_TIMEOUT:-3600} boot_limit=${VARNEL_PC_BOOT_TIMEOUT:-300}
 {
   export -p
-  echo "unset DISPLAY XAUTHORITY; export VARNEL_IN_PC=1 VARNEL_TIME_SCALE=10"
+  echo "unset DISPLAY XAUTHORITY; export VARNEL_IN_PC=1 VARNEL_TIME_SCALE=$time_scale"
   printf 'date +%%s.%%N >%q\n' "$pc/booted"
   printf 'cd %q && ' "$PWD"
   printf '%q ' "$@"

@@ -20,7 +20,8 @@ if machine needs_emulated_pc || ! machine runs_32bit_code; then
   tests=tests-x64
   [ "${VARNEL_EMULATED_PC:-}" = 0 ] || in_pc=tests
   echo "This machine runs no 32-bit code: testing an x86-64 build of the same sources under 64-bit Wine${in_pc:+, then the 32-bit tests in an emulated PC}."
-  [ -z "$in_pc" ] || cmake --preset tests -DVARNEL_WERROR=$werror -DVARNEL_TIMEOUT_SCALE=10 >/dev/null
+  [ -z "$in_pc" ] ||
+    cmake --preset tests -DVARNEL_WERROR=$werror -DVARNEL_TIMEOUT_SCALE="$(tools/emulated-pc.sh --time-scale)" >/dev/null
 fi
 cmake --preset $tests -DVARNEL_WERROR=$werror -DVARNEL_TIMEOUT_SCALE=1 >/dev/null
 # The Wine machines are made while the tests build: a new tree makes its
