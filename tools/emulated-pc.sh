@@ -151,7 +151,7 @@ exit "$(cat "$pc/status")"
 # it is under /tmp; the tree last, as it may be inside the TMPDIR). Written data
 # goes out within 0.1 s, so that a PC killed half-way loses about what a
 # killed process would. The job's machine gets fresh /proc, /sys, /dev and
-# tmpfs where programs keep sockets and scratch.
+# tmpfs where programs keep sockets and scratch (the X server its keymaps).
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
 export PATH=/bin
@@ -162,7 +162,7 @@ mount -t proc proc /proc
 for module in /modules/*.ko; do insmod "$module"; done
 share() { mkdir -p "/root$2" && mount -t 9p -o trans=virtio,version=9p2000.L,cache=loose,msize=512000 "$1" "/root$2"; }
 share root / || poweroff -f
-for dir in tmp run; do mount -t tmpfs "$dir" "/root/$dir"; done
+for dir in tmp run var/lib/xkb; do mount -t tmpfs scratch "/root/$dir"; done
 [ -z "$varnel_tmpdir" ] || share tmpdir "$varnel_tmpdir" || poweroff -f
 share tree "$varnel_tree" || poweroff -f
 echo 10 >/proc/sys/vm/dirty_expire_centisecs
