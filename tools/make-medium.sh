@@ -56,8 +56,8 @@ for program in InstVarnel UnVarnel; do
 done
 # The programs' link stamp, their commit's time (cmake/stamp.cmake), dates
 # the medium's own files and its CD image: one commit, one image.
-pe_offset=$(od -An -tu4 -j60 -N4 "$build/bin/InstVarnel.exe")
-stamp=$(od -An -tu4 -j$((pe_offset + 8)) -N4 "$build/bin/InstVarnel.exe" | tr -d ' ')
+. "$root/tools/lib/pe.sh"
+stamp=$(pe_stamp "$build/bin/InstVarnel.exe")
 version=$(sed -n 's/^#define VARNEL_VERSION_TEXT "\(.*\)"$/\1/p' "$build/common/version_info.h" 2>/dev/null)
 [ -n "$version" ] || fail "no version in $build/common/version_info.h"
 

@@ -12,11 +12,7 @@ failures=0
 check() {  # check DESCRIPTION COMMAND...
   if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
 }
-stamp() {  # the PE header's TimeDateStamp
-  local pe
-  pe=$(od -An -tu4 -j60 -N4 "$1")
-  od -An -tu4 -j$((pe + 8)) -N4 "$1" | tr -d ' '
-}
+. "$root/tools/lib/pe.sh"
 commit_time=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
 
 one=$work/one two=$work/the-second-build
@@ -31,15 +27,22 @@ for build in "$one" "$two"; do
 done
 for program in InstVarnel UnVarnel; do
   check "$program.exe the same byte for byte" cmp "$one/bin/$program.exe" "$two/bin/$program.exe"
-  check "$program.exe stamped $commit_time" [ "$(stamp "$one/bin/$program.exe")" = "$commit_time" ]
+  check "$program.exe stamped $commit_time" [ "$(pe_stamp "$one/bin/$program.exe")" = "$commit_time" ]
   check "$program.exe names no folder of the build" \
         bash -c "! grep -qaF -e '$root' -e '$work' '$one/bin/$program.exe'"
 done
 check "the CD images the same byte for byte" cmp "$one.iso" "$two.iso"
 
-# SOURCE_DATE_EPOCH, given when the build is configured, is the stamp.
-(SOURCE_DATE_EPOCH=946684800 cmake "$two" && cmake --build "$two") >>"$two.log" 2>&1
-check "SOURCE_DATE_EPOCH honoured" [ "$(stamp "$two/bin/UnVarnel.exe")" = 946684800 ]
+# SOURCE_DATE_EPOCH, given when the build is configured, is the stamp, and
+# stays it through the build's own re-configure without it; another is refused.
+if ! (SOURCE_DATE_EPOCH=946684800 cmake -U VARNEL_SOURCE_DATE_EPOCH "$two" && cmake --build "$two" &&
+      touch "$two/CMakeCache.txt" && env -u SOURCE_DATE_EPOCH cmake --build "$two") >>"$two.log" 2>&1; then
+  tail -n 20 "$two.log"
+  echo "the rebuild in $two with SOURCE_DATE_EPOCH failed"
+  exit 1
+fi
+check "SOURCE_DATE_EPOCH honoured and kept" [ "$(pe_stamp "$two/bin/UnVarnel.exe")" = 946684800 ]
+check "another SOURCE_DATE_EPOCH refused" bash -c "! SOURCE_DATE_EPOCH=1 cmake '$two' >/dev/null 2>&1"
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all checks passed"
