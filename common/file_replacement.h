@@ -90,17 +90,11 @@ public:
           staged_(BesideName(file, Beside::kStaged)) {}
     operator ReplacementPaths() const { return {file_, new_, steppedAside_, staged_}; }
     const char* NewFile() const { return new_; }
-    const char* Staged() const { return staged_; }
 
 private:
     const char* file_;
     FixedText<Capacity + kBesideNameLength> new_, steppedAside_, staged_;
 };
-
-template <int Capacity>
-Replacement<Capacity> ReplacementOf(const FixedText<Capacity>& file) {
-    return Replacement<Capacity>(file);
-}
 
 // Settles what a replacement cut short left beside the file: a stepped-aside
 // file whose file is missing goes back (both stay when that is refused), and

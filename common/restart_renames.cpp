@@ -62,13 +62,13 @@ bool FindShortPath(const char* path, ShortPath& shortPath) {
 }
 
 void SettleRestartRenames(const char* windowsDirectory) {
-    SettleReplacement(ReplacementOf(RestartRenamesPath(windowsDirectory, kRestartRenamesFile)));
+    SettleReplacement(Replacement(RestartRenamesPath(windowsDirectory, kRestartRenamesFile)));
 }
 
 bool EditRestartRenames(const char* windowsDirectory, const char* named, const char* alsoNamed, const char* target,
                         const char* source) {
     const RestartRenamesPath path(windowsDirectory, kRestartRenamesFile);
-    const auto replacement = ReplacementOf(path);
+    const Replacement replacement(path);
     SettleReplacement(replacement);
     UniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
@@ -96,8 +96,11 @@ bool EditRestartRenames(const char* windowsDirectory, const char* named, const c
         while (from < to) *out++ = *from++;
     };
     auto putText = [&](const char* part) { put(part, part + TextLength(part)); };
-    auto addLine = [&] {
+    auto endLine = [&] {
         if (out > text && out[-1] != '\n') putText(kLineBreak);
+    };
+    auto addLine = [&] {
+        endLine();
         putText(target);
         putText("=");
         putText(source);
@@ -123,7 +126,7 @@ bool EditRestartRenames(const char* windowsDirectory, const char* named, const c
         line = next;
     }
     if (pending && !inRename) {
-        if (out > text && out[-1] != '\n') putText(kLineBreak);
+        endLine();
         putText(kRenameSection);
         putText(kLineBreak);
     }

@@ -47,7 +47,7 @@ void InstallDialog::DeployDriverFiles() {
     SettleRestartRenames(windowsDirectory);
     for (const DriverFile& file : DriverFileTable) {
         const DriverFilePath target(windowsDirectory, file.target);
-        SettleReplacement(ReplacementOf(target));
+        SettleReplacement(Replacement(target));
     }
 
     // A folder and a name of as many characters, so that neither is cut.

@@ -192,7 +192,7 @@ bool InstallDialog::CopyDriverFile(const DriverFilePath& sourcePath, const Drive
     // The new file is written whole under its own name beside the target.
     // One left by an install cut short is written again; the attributes it
     // may have been given would refuse that.
-    const auto replacement = ReplacementOf(targetPath);
+    const Replacement replacement(targetPath);
     const char* newPath = replacement.NewFile();
     if (GetFileAttributesA(newPath) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(newPath, FILE_ATTRIBUTE_NORMAL);
     UniqueHandle written(CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -97,7 +97,7 @@ void UninstallDialog::DeleteDriverFiles() {
     SettleRestartRenames(windowsDirectory);
     for (const char* relativePath : UninstallFileTable) {
         const InstalledFilePath path(windowsDirectory, relativePath);
-        const auto replacement = ReplacementOf(path);
+        const Replacement replacement(path);
         CancelRestartRename(windowsDirectory, replacement);
         ShortPath held;
         // Windows 9x deletes a file another program has open, and that
@@ -112,7 +112,7 @@ void UninstallDialog::DeleteDriverFiles() {
     }
     for (const char* relativePath : KeptFileTable) {
         const InstalledFilePath path(windowsDirectory, relativePath);
-        const auto replacement = ReplacementOf(path);
+        const Replacement replacement(path);
         CancelRestartRename(windowsDirectory, replacement);
         SettleReplacement(replacement);  // one cut short between its renames goes back
     }
